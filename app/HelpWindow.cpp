@@ -1,5 +1,6 @@
 #include "HelpWindow.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -47,6 +48,11 @@ std::string HelpTopicHtml(const THelpTopic& topic)
     if (inList)
         html += "</ul>\n";
     return html.toStdString();
+}
+
+std::string HelpFileNextToProgram()
+{
+    return (QCoreApplication::applicationDirPath() + "/" + kHelpFileName).toStdString();
 }
 
 void ShowHelpErrorBox(QWidget* parent, const std::string& text)

@@ -54,5 +54,8 @@ std::string HelpTopicHtml(const THelpTopic& topic);
 THelpWindow* ShowHelpTopic(QWidget* parent, const std::string& helpFile, int32_t context,
                            const THelpErrorBox& errorBox = {});
 
+// Host path of the help file next to the running program.
+std::string HelpFileNextToProgram();
+
 // Error box used when the caller gives none.
 void ShowHelpErrorBox(QWidget* parent, const std::string& text);
