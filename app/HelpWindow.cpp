@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -98,6 +99,8 @@ THelpWindow::THelpWindow(QWidget* parent, THelpFile file, std::string path, THel
             ShowTopic(context);
     });
     back_->setEnabled(false);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 bool THelpWindow::ShowTopic(int32_t context, bool remember)

@@ -16,7 +16,7 @@ struct TRgbPicture {
 
 // Pictures larger than this in either direction are refused before any
 // pixel memory is taken.
-constexpr int kMaxJpegSide = 8192;
+constexpr int kMaxJpegSide = 4096;
 
 // Returns true and fills picture on success; otherwise returns false, leaves
 // picture empty and sets error.
