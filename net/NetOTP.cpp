@@ -17,10 +17,11 @@ std::array<uint8_t, 8> Fold(TNetOTPMethod method, std::span<const uint8_t> data)
     std::array<uint8_t, 8> r{};
     if (method == otpSHA1) {
         const auto d = NetSHA1(data);
-        // Words 0^2^4 and 1^3 of the digest, each kept in the digest's byte order.
+        // Words 0^2^4 and 1^3 of the digest, each stored least significant
+        // byte first: the byte order the standard's SHA-1 vectors were made with.
         for (size_t i = 0; i < 4; ++i) {
-            r[i] = d[i] ^ d[i + 8] ^ d[i + 16];
-            r[i + 4] = d[i + 4] ^ d[i + 12];
+            r[i] = d[3 - i] ^ d[11 - i] ^ d[19 - i];
+            r[i + 4] = d[7 - i] ^ d[15 - i];
         }
         return r;
     }

@@ -65,6 +65,10 @@ void TNetTCPConnection::DoOnDisconnected()
 void TNetTCPConnection::Disconnect(bool notifyPeer)
 {
     auto closeOpenHandler = [this] {
+        // Bytes the server sent before the end are of no use to anyone now,
+        // and left buffered they would keep Connected() true.
+        if (handler_)
+            handler_->InputBuffer().Clear();
         if (handler_ && handler_->Opened()) {
             DoStatus(hsDisconnecting);
             handler_->Close();
