@@ -122,6 +122,10 @@ void TNetFTP::SendTransferType()
 
 void TNetFTP::Connect()
 {
+    // Checked before anything else: the close-on-failure below must never
+    // end a connection that is in use.
+    if (Connected())
+        throw ENetAlreadyConnected();
     // 1. Fresh connection state.
     serverTimeZone_ = {};
     usingExtDataPort_ = UseExtensionDataPort;

@@ -321,6 +321,9 @@ TEST(NetFTPTransfer, ListingsAppendAndSmallRules)
     TNetFTP ftp;
     Configure(ftp, server);
     ftp.Connect();
+    // A second connect is refused and leaves the first one alone.
+    EXPECT_THROW(ftp.Connect(), ENetAlreadyConnected);
+    EXPECT_TRUE(ftp.Connected());
     Lines lines;
     ftp.List(&lines, "", true);
     EXPECT_TRUE(ftp.ListResult().MachineListing);
