@@ -99,8 +99,7 @@ std::unique_ptr<TNetReply> TNetFTP::MakeReply() const
 void TNetFTP::SetIOHandler(TNetIOHandler* handler, bool owned)
 {
     if (handler && !dynamic_cast<TNetIOHandlerSocket*>(handler)) {
-        if (owned)
-            delete handler;
+        const std::unique_ptr<TNetIOHandler> refused(owned ? handler : nullptr);
         throw ENetFTPWrongIOHandler();
     }
     TNetTCPConnection::SetIOHandler(handler, owned);

@@ -10,7 +10,7 @@ namespace {
 
 // Larger counts are no real challenge; refusing them keeps a hostile
 // server from holding the client in a hashing loop.
-constexpr uint32_t kMaxSequence = 1000000;
+constexpr uint32_t kMaxSequence = 100000;
 
 std::array<uint8_t, 8> Fold(TNetOTPMethod method, std::span<const uint8_t> data)
 {

@@ -423,3 +423,36 @@ TEST(NetFTPConnect, RefusedConnectionSendsNothing)
     ftp.Host.clear();
     EXPECT_THROW(ftp.Connect(), ENetHostRequired);
 }
+
+// Status texts and byte counts reach the client's events: connect, one
+// upload (counted by the data connection, reported by the client), close.
+TEST(NetFTPTransfer, StatusAndWorkEvents)
+{
+    TScriptedFtpServer server;
+    server.Start();
+    TNetFTP ftp;
+    Configure(ftp, server);
+    Lines statuses;
+    ftp.OnStatus = [&](TNetComponent&, TNetStatus, const std::string& text) { statuses.push_back(text); };
+    int64_t begun = -1, last = 0;
+    int ended = 0;
+    ftp.OnWorkBegin = [&](TNetComponent&, TWorkMode mode, int64_t max) {
+        if (mode == wmWrite)
+            begun = max;
+    };
+    ftp.OnWork = [&](TNetComponent&, TWorkMode mode, int64_t count) {
+        if (mode == wmWrite)
+            last = count;
+    };
+    ftp.OnWorkEnd = [&](TNetComponent&, TWorkMode mode) { ended += mode == wmWrite; };
+    ftp.Connect();
+    TMemoryStream source(std::vector<uint8_t>(100000, 'q'));
+    ftp.Put(source, "f.zip");
+    ftp.Disconnect(true);
+    server.Join();
+    EXPECT_EQ(statuses, (Lines{"Connecting to 127.0.0.1.", "Connected.", "Connection established", "Starting FTP transfer",
+                               "Transfer complete", "Disconnecting.", "Disconnected."}));
+    EXPECT_EQ(begun, 100000);
+    EXPECT_EQ(last, 100000);
+    EXPECT_EQ(ended, 1);
+}

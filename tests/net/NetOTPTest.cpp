@@ -108,7 +108,8 @@ TEST(NetOTP, ChallengeRecognition)
         {"otp-sha256 5 seed", nullptr},        // unknown method
         {"otp-md5 x seed", nullptr},           // no sequence number
         {"otp-md5 99", nullptr},               // no seed
-        {"otp-md5 99999999 seed", nullptr},    // absurd count: no hashing loop
+        {"otp-md5 2000000 seed", nullptr},     // absurd count: no hashing loop
+        {"otp-md5 99999999 seed", nullptr},    // no sequence number that long
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
