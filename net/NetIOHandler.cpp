@@ -197,6 +197,10 @@ std::string TNetIOHandler::ReadLine(const std::string& terminator, int timeoutMs
         }
         if (found >= 0)
             break;
+        // Without a terminator so far, any later one lies past the limit:
+        // fail now rather than buffer an endless line.
+        if (MaxLineAction == maException && input_.Size() - static_cast<int>(term.size()) + 1 > maxLength)
+            throw ENetReadLnMaxLineLengthExceeded();
         // A partial line left by a closed peer is not returned.
         CheckForDisconnect(true, true);
         int wait = timeoutMs;

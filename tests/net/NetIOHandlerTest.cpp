@@ -107,6 +107,16 @@ TEST(NetIOHandler, MaxLineLength)
     }
 }
 
+TEST(NetIOHandler, EndlessLineFailsWithoutWaitingForItsEnd)
+{
+    TPeer p;
+    p.handler.ReadTimeout = 5000;
+    p.Send(std::string(20000, 'x'));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(p.handler.ReadLine(), ENetReadLnMaxLineLengthExceeded);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
+}
+
 TEST(NetIOHandler, NonEmptyLinesAreTrimmed)
 {
     TPeer p;
