@@ -59,7 +59,7 @@ struct TIniBuilder {
     // The section of that name, made (at the current line) when new.
     TIniData::TSection* Section(std::string_view section)
     {
-        std::string name = Decode(section);
+        std::string name = Decode(Trim(section));
         for (auto& s : data.sections_)
             if (AnsiSameText(s.Name, name))
                 return &s;
@@ -69,7 +69,7 @@ struct TIniBuilder {
 
     void Error(int line, std::string what)
     {
-        if (data.firstErrorLine_ == 0) {
+        if (data.firstErrorLine_ == 0 || line < data.firstErrorLine_) {
             data.firstErrorLine_ = line;
             data.firstError_ = std::move(what);
         }
