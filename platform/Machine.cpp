@@ -10,6 +10,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/TextCase.h"
+#include "platform/WinPath.h"
 
 namespace {
 
@@ -49,9 +50,6 @@ std::optional<TDriveType> TypeNamed(const std::string& name)
 }
 
 } // namespace
-
-// Forgets the current folder too; WinPath keeps it and asks for this reset.
-void ResetCurrentDir();
 
 std::string TMachine::DefaultFolder()
 {
@@ -150,7 +148,7 @@ std::vector<TDriveEntry> TMachine::ParseDrives(const std::string& text, const st
                              + ": " + what);
     };
     if (ini.FirstErrorLine() != 0)
-        throw fail(ini.FirstErrorLine(), ini.FirstErrorText().substr(ini.FirstErrorText().find(": ") + 2) + ".");
+        throw fail(ini.FirstErrorLine(), ini.FirstErrorReason() + ".");
     std::vector<TDriveEntry> drives;
     for (const std::string& section : ini.Sections()) {
         const int line = ini.Line(section, "");
