@@ -116,7 +116,7 @@ int TDriveEntry::InsertedNumber() const
 {
     std::ifstream in(HostPath + "/inserted");
     long n = 0;
-    if (in >> n && n >= 1 && n <= 9999)
+    if (in >> n && n >= 0 && n <= 9999)
         return static_cast<int>(n);
     return 1;
 }
@@ -126,7 +126,11 @@ std::string TDriveEntry::LabelHostPath(int n) const { return MediumHostPath(n) +
 
 std::string TDriveEntry::RootHostPath() const
 {
-    return Emulated() ? MediumHostPath(InsertedNumber()) : HostPath;
+    if (!Emulated())
+        return HostPath;
+    const int n = InsertedNumber();
+    // An empty drive's root is a folder that is never made.
+    return n > 0 ? MediumHostPath(n) : HostPath + "/no medium";
 }
 
 const TDriveEntry* TMachine::Drive(char letter) const

@@ -155,6 +155,21 @@ TEST(Drives, InsertingMediaSwapsTheRootAndItsLabel)
     EXPECT_EQ(media[1].Label, "PKBACK# 002");
     EXPECT_EQ(media[1].UsedBytes, 512);
 
+    // An empty drive: still removable, but no root to search, measure, label or write.
+    EjectMedium('A');
+    EXPECT_EQ(InsertedMedium('A'), 0);
+    EXPECT_EQ(GetDriveType("A:\\"), dtRemovable);
+    EXPECT_EQ(FindFirst("A:\\*.*", faAnyFile, rec), ERROR_PATH_NOT_FOUND);
+    int64_t available = 0;
+    EXPECT_FALSE(GetDiskFreeSpaceEx("A:\\", &available, nullptr, nullptr));
+    EXPECT_FALSE(GetVolumeLabel("A:\\", label));
+    EXPECT_FALSE(SetVolumeLabel("A:\\", "X"));
+    EXPECT_THROW(TFileStream("A:\\PELLO.zip", fmCreate), EFCreateError);
+    EXPECT_FALSE(FileExists("A:\\PELLO.zip"));
+    EXPECT_EQ(ListMedia('A').size(), 2u);
+    InsertMedium('A', 1);
+    EXPECT_EQ(machine.ReadFile("A:\\PELLO.zip"), "disk one");
+
     EXPECT_THROW(InsertMedium('C', 1), EMachineError);
     EXPECT_THROW(InsertMedium('B', 1), EMachineError);
     EXPECT_THROW(InsertMedium('A', 0), EMachineError);

@@ -242,7 +242,7 @@ TEST(VornSetupProgram, CommandsAndTheirMistakes)
 
     const TRun help = RunSetup(folder, {"--help"});
     EXPECT_EQ(help.code, 0);
-    for (const char* word : {"init", "--demo", "insert LETTER N", "media LETTER", "VORN_MACHINE", "1457664", "DataDir"})
+    for (const char* word : {"init", "--demo", "insert LETTER N", "eject LETTER", "media LETTER", "VORN_MACHINE", "1457664", "DataDir"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     EXPECT_FALSE(std::filesystem::exists(folder));   // help makes nothing
 
@@ -285,6 +285,14 @@ TEST(VornSetupProgram, CommandsAndTheirMistakes)
     EXPECT_EQ(media.code, 0) << media.err;
     EXPECT_EQ(media.out, "  medium 1  (no label)  0 of 1457664 bytes used\n"
                          "* medium 2  (no label)  0 of 1457664 bytes used\n");
+    const TRun eject = RunSetup(folder, {"eject", "A"});
+    EXPECT_EQ(eject.code, 0) << eject.err;
+    EXPECT_EQ(eject.out, "Drive A: is empty.\n");
+    EXPECT_EQ(RunSetup(folder, {"media", "A"}).out, "  medium 1  (no label)  0 of 1457664 bytes used\n"
+                                                     "  medium 2  (no label)  0 of 1457664 bytes used\n");
+    // A second init keeps the drive empty.
+    ASSERT_EQ(RunSetup(folder, {"init"}).code, 0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/drives/A/no medium"));
 }
 
 TEST(VornSetupLibrary, LeavesThePlatformWhereItWas)
