@@ -62,6 +62,12 @@ TEST(IniData, ParsesAsWindowsReadsProfiles)
     EXPECT_EQ(ini.Value("Connect", "DataDir").value_or(""), longPath);
     EXPECT_EQ(ini.Value("Connect", "After").value_or(""), "yes");
     EXPECT_EQ(ini.FirstErrorLine(), 0);
+    // So are overlong section headers, and the keys below them land there.
+    const std::string longSection(250, 's');
+    const TIniData sections = TIniData::Parse("[Short]\na=1\n[" + longSection + "]\nb=2\n");
+    EXPECT_EQ(sections.Value(longSection, "b").value_or(""), "2");
+    EXPECT_FALSE(sections.Value("Short", "b"));
+    EXPECT_EQ(sections.FirstErrorLine(), 0);
 }
 
 TEST(IniData, KeepsOrderLinesAndTheFirstError)
