@@ -89,12 +89,20 @@ TEST(Drives, AFullDisketteTakesNoMore)
     EXPECT_THROW(f.SetSize(1457664 + 1), EStreamError);
 }
 
-TEST(Drives, FixedDrivesUseTheHostFileSystem)
+TEST(Drives, UnemulatedDrivesUseTheHostFileSystem)
 {
     TTempMachine machine;
     const int64_t c = FreeBytes("C:\\");
     EXPECT_GT(c, 0);
     EXPECT_NE(c, 1457664);
+
+    // A removable drive on a real mount point (a USB stick): the host's free
+    // space, a label that cannot be set, no media box.
+    machine.WriteMachineFile("drives.ini", "[C:]\npath=drives/C\n[U:]\ntype=removable\npath=drives/C\n");
+    EXPECT_EQ(GetDriveType("U:\\"), dtRemovable);
+    EXPECT_GT(FreeBytes("U:\\"), 0);
+    EXPECT_FALSE(SetVolumeLabel("U:\\", "STICK"));
+    EXPECT_THROW(InsertMedium('U', 2), EMachineError);
 }
 
 TEST(Drives, LabelsAreSetAndReadBack)
