@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <vector>
 #include <sstream>
 
 #include "platform/Drives.h"
@@ -38,20 +40,31 @@ std::string MachineErrorOf(F f)
 
 TEST(Machine, FolderComesFromTheEnvironment)
 {
-    const char* saved = std::getenv("VORN_MACHINE");
-    const std::string keep = saved ? saved : "";
+    // Puts the variables back as they were, whatever the test does.
+    struct TSavedEnv {
+        std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+        explicit TSavedEnv(std::initializer_list<const char*> names)
+        {
+            for (const char* n : names)
+                saved.emplace_back(n, std::getenv(n) ? std::optional<std::string>(std::getenv(n)) : std::nullopt);
+        }
+        ~TSavedEnv()
+        {
+            for (const auto& [n, v] : saved)
+                v ? setenv(n.c_str(), v->c_str(), 1) : unsetenv(n.c_str());
+        }
+    } env({"VORN_MACHINE", "XDG_DATA_HOME", "HOME"});
+
     setenv("VORN_MACHINE", "/some/where/", 1);
+    setenv("XDG_DATA_HOME", "/xdg", 1);
     EXPECT_EQ(TMachine::DefaultFolder(), "/some/where");
     unsetenv("VORN_MACHINE");
-    setenv("XDG_DATA_HOME", "/xdg", 1);
     EXPECT_EQ(TMachine::DefaultFolder(), "/xdg/vorn-backup/machine");
+    setenv("XDG_DATA_HOME", "relative", 1);   // not absolute: ignored, as the XDG rules say
+    setenv("HOME", "/home/user", 1);
+    EXPECT_EQ(TMachine::DefaultFolder(), "/home/user/.local/share/vorn-backup/machine");
     unsetenv("XDG_DATA_HOME");
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    if (!home.empty()) {
-        EXPECT_EQ(TMachine::DefaultFolder(), home + "/.local/share/vorn-backup/machine");
-    }
-    if (saved)
-        setenv("VORN_MACHINE", keep.c_str(), 1);
+    EXPECT_EQ(TMachine::DefaultFolder(), "/home/user/.local/share/vorn-backup/machine");
 }
 
 TEST(Machine, MissingFolderIsAClearError)

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sqlite3.h>
 #include <sstream>
 
@@ -75,10 +76,12 @@ struct TRun {
 // The program's entry, with VORN_MACHINE naming folder.
 TRun RunSetup(const std::string& folder, std::vector<std::string> args)
 {
+    const char* before = std::getenv("VORN_MACHINE");
+    const std::optional<std::string> saved = before ? std::optional<std::string>(before) : std::nullopt;
     setenv("VORN_MACHINE", folder.c_str(), 1);
     std::ostringstream out, err;
     const int code = RunVornSetup(args, out, err);
-    unsetenv("VORN_MACHINE");
+    saved ? setenv("VORN_MACHINE", saved->c_str(), 1) : unsetenv("VORN_MACHINE");
     return {code, out.str(), err.str()};
 }
 
