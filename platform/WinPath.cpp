@@ -127,6 +127,9 @@ std::string ExpandFileName(const std::string& fileName)
 
 std::optional<std::string> HostPathOf(const std::string& fileName)
 {
+    // A NUL would cut the host name short and name another file.
+    if (fileName.find('\0') != std::string::npos)
+        return std::nullopt;
     const std::string full = ExpandFileName(fileName);
     if (full.size() < 3 || full[1] != ':')
         return std::nullopt;

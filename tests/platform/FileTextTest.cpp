@@ -72,6 +72,8 @@ TEST(TempFiles, UniqueNamesWithAPrefixInTheHostTempFolder)
     EXPECT_EQ(names.size(), 50u);
     EXPECT_EQ(GetTempFileName("C:\\Missing", "VMS"), "");
     EXPECT_EQ(GetTempFileName("Q:\\", "VMS"), "");
+    EXPECT_EQ(GetTempFileName("C:\\Temp", "a\\b"), "");
+    EXPECT_EQ(GetTempFileName("C:\\Temp", std::string("a\0b", 3)), "");
 }
 
 TEST(WinFileStream, OpensByWindowsPathAndHonoursReadOnly)

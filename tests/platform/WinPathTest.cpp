@@ -45,6 +45,9 @@ TEST(WinPath, UnmappedLetterIsADriveWithoutRoot)
     EXPECT_EQ(FindFirst("Q:\\*.*", faAnyFile, rec), ERROR_PATH_NOT_FOUND);
     EXPECT_FALSE(HostPathOf("\\\\server\\share\\x"));
     EXPECT_FALSE(HostPathOf(""));
+    machine.WriteFile("C:\\x", "x");
+    EXPECT_FALSE(HostPathOf(std::string("C:\\x\0.txt", 9)));   // not C:\x
+    EXPECT_FALSE(FileExists(std::string("C:\\x\0.txt", 9)));
 }
 
 TEST(WinPath, ExpandsAgainstTheCurrentFolder)
