@@ -20,10 +20,16 @@ TTempMachine::TTempMachine(TKind kind) : previous_(TMachine::ChosenFolder())
         throw std::runtime_error("cannot make a temporary machine folder");
     folder_ = pattern;
     std::ostringstream log;
-    if (kind == tmInit)
-        SetupInit(folder_, log);
-    else if (kind == tmDemo)
-        SetupDemo(folder_, log);
+    try {
+        if (kind == tmInit)
+            SetupInit(folder_, log);
+        else if (kind == tmDemo)
+            SetupDemo(folder_, log);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+        throw;
+    }
     TMachine::Use(folder_);
 }
 
