@@ -5,9 +5,10 @@
 //
 // The folder is $VORN_MACHINE when set, otherwise
 // $XDG_DATA_HOME/vorn-backup/machine (~/.local/share/vorn-backup/machine).
-// drives.ini is read on first use and kept; registry.ini is read afresh by
-// every key opening. Errors are EMachineError with a clear text; they are
-// raised again at each use until the cause is fixed (nothing is written).
+// drives.ini is read on first use and kept (Reload forgets it); registry.ini
+// is read afresh by every registry call. Errors are EMachineError with a
+// clear text, raised again at each use until the cause is fixed; nothing is
+// written to repair them.
 //
 // drives.ini, one section per drive letter:
 //   [A:]
