@@ -38,19 +38,25 @@ void EnsureTable(const std::string& hostFile, const std::string& shownName, cons
     std::unique_ptr<sqlite3, TCloser> db(raw);
     if (rc != SQLITE_OK)
         throw fail(std::string("cannot be opened: ") + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
-    sqlite3_busy_timeout(db.get(), 5000);
+    sqlite3_busy_timeout(db.get(), 3000);
+    const auto engineText = [&db] {
+        const int code = sqlite3_errcode(db.get());
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            return std::string("is in use by another process (") + sqlite3_errmsg(db.get()) + ")";
+        return std::string("is not a usable database: ") + sqlite3_errmsg(db.get());
+    };
     // Looking the table up also proves the file is a database.
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db.get(), "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1", -1, &stmt,
                            nullptr)
         != SQLITE_OK)
-        throw fail(std::string("is not a usable database: ") + sqlite3_errmsg(db.get()));
+        throw fail(engineText());
     sqlite3_bind_text(stmt, 1, tableName.c_str(), -1, SQLITE_TRANSIENT);
     const int step = sqlite3_step(stmt);
     const bool exists = step == SQLITE_ROW && sqlite3_column_int(stmt, 0) > 0;
     sqlite3_finalize(stmt);
     if (step != SQLITE_ROW)
-        throw fail(std::string("is not a usable database: ") + sqlite3_errmsg(db.get()));
+        throw fail(engineText());
     if (exists) {
         log << "kept     " << shownName << " (table " << tableName << " exists)\n";
         return;
@@ -59,7 +65,7 @@ void EnsureTable(const std::string& hostFile, const std::string& shownName, cons
     if (sqlite3_exec(db.get(), createSql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         const std::string text = message ? message : "unknown error";
         sqlite3_free(message);
-        throw fail("cannot take its table: " + text);
+        throw fail(sqlite3_errcode(db.get()) == SQLITE_BUSY ? engineText() : "cannot take its table: " + text);
     }
     log << "created  " << shownName << " (table " << tableName << ", empty)\n";
 }

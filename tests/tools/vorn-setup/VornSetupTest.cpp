@@ -6,6 +6,7 @@
 #include <optional>
 #include <sqlite3.h>
 #include <sstream>
+#include <unistd.h>
 
 #include "platform/DosAttr.h"
 #include "platform/Drives.h"
@@ -236,6 +237,24 @@ TEST(VornSetupInit, BadInputIsAClearErrorAndNothingIsOverwritten)
             EXPECT_EQ(Slurp(folder + DataHost + "/Path.ADT"), c.pathTable) << c.what;
         }
     }
+}
+
+TEST(VornSetupInit, ATableLockedByAnotherProcessIsLeftAlone)
+{
+    TTempMachine machine;   // tables made
+    const std::string file = machine.Folder() + DataHost + "/Defaults.ADT";
+    ASSERT_EQ(unlink(file.c_str()), 0);
+    std::ofstream(file).close();   // empty: a database without the table
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const TRun run = RunSetup(machine.Folder(), {"init"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("Defaults.ADT\" is in use by another process"), std::string::npos) << run.err;
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    EXPECT_EQ(RunSetup(machine.Folder(), {"init"}).code, 0);
+    EXPECT_EQ(Columns(file, "Defaults"), std::vector<std::string>{"DeFloppy"});
 }
 
 TEST(VornSetupProgram, CommandsAndTheirMistakes)
