@@ -89,6 +89,8 @@ void TDbTable::Open()
         return;
     if (!connection_.Connected())
         Fail("the connection is not open");
+    if (connection_.ConnectPath().empty())
+        Fail("no data folder");
     const std::string path = connection_.ConnectPath() + "/" + fileName_;
     // Never SQLITE_OPEN_CREATE: a missing table file is an error, not a new
     // empty database left behind.
