@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QTimer>
 
 #include "app/CommRout.h"
 #include "app/Convert.h"
@@ -358,11 +359,42 @@ void TFormBackup::RunHandler(const std::function<void()>& handler)
     }
 }
 
+void TFormBackup::Activate()
+{
+    // The error box of a failed first activation gives the window back its
+    // activation when it closes; running the work again right then would
+    // show the same box forever. The retry waits for a later activation.
+    if (skipActivation_) {
+        skipActivation_ = false;
+        return;
+    }
+    try {
+        FormActivate();
+    } catch (const std::exception& e) {
+        skipActivation_ = true;
+        ui_.ShowError(e.what());
+    }
+}
+
 bool TFormBackup::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
-        RunHandler([this] { FormActivate(); });
+        Activate();
     return QMainWindow::event(e);
+}
+
+void TFormBackup::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    // A desktop without a window manager may never activate the window;
+    // its first showing counts as the first activation then.
+    if (!shown_) {
+        shown_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (FirstActivation && !StartupFailed)
+                Activate();
+        });
+    }
 }
 
 void TFormBackup::closeEvent(QCloseEvent* e)

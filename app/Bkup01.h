@@ -73,6 +73,9 @@ public:
     void Help1Click();
     void About1Click();
 
+    // What an activation of the window runs: FormActivate, its error shown.
+    void Activate();
+
     // The application's general error display: runs a handler and shows the
     // message of an exception it lets through in an error box.
     void RunHandler(const std::function<void()>& handler);
@@ -163,6 +166,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();
@@ -176,4 +180,6 @@ private:
     TShell& shell_;
     QWidget* client_ = nullptr;
     bool activating_ = false;
+    bool skipActivation_ = false;
+    bool shown_ = false;
 };
