@@ -131,6 +131,7 @@ void TFormBackup::CreateControls()
     SetBackground(client_, QApplication::palette().color(QPalette::Button));
     client_->setMinimumSize(810, 607);
     setCentralWidget(client_);
+    client_->installEventFilter(this);
     QWidget* c = client_;
     const QFont& wf = windowFont;
 
@@ -376,6 +377,22 @@ void TFormBackup::Activate()
     }
 }
 
+void TFormBackup::StretchLocationLabels()
+{
+    const int width = client_->width();
+    for (TLinkLabel* label : {LblPelloLoc, LblSENLoc, LblCORVLoc, LblTALMLoc})
+        label->resize(std::max(0, width - label->x() - 8), label->height());
+}
+
+bool TFormBackup::eventFilter(QObject* watched, QEvent* e)
+{
+    // Maximizing completes after the first activation asked for it, so the
+    // labels follow the client area's final width (and any later one).
+    if (watched == client_ && e->type() == QEvent::Resize && stretchLabels_)
+        StretchLocationLabels();
+    return QMainWindow::eventFilter(watched, e);
+}
+
 bool TFormBackup::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
@@ -476,9 +493,8 @@ void TFormBackup::FormActivate()
 
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 
-    const int width = client_->width();
-    for (TLinkLabel* label : {LblPelloLoc, LblSENLoc, LblCORVLoc, LblTALMLoc})
-        label->resize(std::max(0, width - label->x() - 8), label->height());
+    stretchLabels_ = true;
+    StretchLocationLabels();
 
     RGAction->SetItemIndex(0);
 

@@ -167,11 +167,13 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void CreateMenu();
     void DiscoverProduct(const TProduct& product);
+    void StretchLocationLabels();
     void ProductClick(std::string_view code, TProductButton* sender);
     // Ends the program after a start-up failure.
     void FailStartup(const std::string& message);
@@ -182,4 +184,5 @@ private:
     bool activating_ = false;
     bool skipActivation_ = false;
     bool shown_ = false;
+    bool stretchLabels_ = false;
 };
