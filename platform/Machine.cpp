@@ -73,6 +73,8 @@ std::string TMachine::CurrentFolder()
     return s.folder.empty() ? DefaultFolder() : s.folder;
 }
 
+std::string TMachine::ChosenFolder() { return State().folder; }
+
 void TMachine::Use(const std::string& hostFolder)
 {
     State().folder = StripTrailingSlashes(hostFolder);

@@ -69,6 +69,8 @@ public:
     static std::string DefaultFolder();
     // The folder in use (not checked, not loaded).
     static std::string CurrentFolder();
+    // The folder given to Use, or "" while the environment's is in use.
+    static std::string ChosenFolder();
 
     const std::string& Folder() const { return folder_; }
     std::string RegistryFile() const { return folder_ + "/registry.ini"; }
