@@ -3,11 +3,14 @@
 // TZpCustomMeter holds the behaviour; TZpMeter is the name forms use.
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <string>
+
+class QMouseEvent;
 
 enum TZpMeterOrientation { moHorizontal, moVertical };
 enum TZpBorderStyle { bsNone, bsSingle };
