@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include <cmath>
+
 #include "app/CommRout.h"
 #include "app/Convert.h"
 #include "app/Settings.h"
@@ -23,12 +25,29 @@ namespace {
 
 // Fonts are given as character heights in pixels, in the window's family
 // unless named.
+// The window's typewriter face advances 0.6 em per character, rounded to
+// whole pixels as the designed layout was measured ("Last Backup" fills its
+// 77 px at 12 px). Faces that stand in for it may advance a fraction more,
+// which would cut the end off fixed-size labels; spacing evens that out.
+void FixAdvance(QFont& f)
+{
+    f.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    const QFontMetricsF m(f);
+    if (!QFontInfo(f).fixedPitch())
+        return;
+    const qreal want = std::round(f.pixelSize() * 0.6);
+    const qreal have = m.horizontalAdvance(QLatin1Char('M'));
+    if (have > 0 && std::abs(want - have) > 0.01)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, want - have);
+}
+
 QFont PixelFont(const QFont& base, int pixels, bool bold = false, bool underline = false)
 {
     QFont f = base;
     f.setPixelSize(pixels);
     f.setBold(bold);
     f.setUnderline(underline);
+    FixAdvance(f);
     return f;
 }
 
@@ -123,11 +142,10 @@ void TFormBackup::CreateControls()
     QFont windowFont("Courier New");
     windowFont.setPixelSize(12);
     windowFont.setStyleHint(QFont::TypeWriter);
+    FixAdvance(windowFont);
     setFont(windowFont);
 
     client_ = Make<QWidget>(this, "ClientArea");
-    client_->setAutoFillBackground(true);
-    client_->setBackgroundRole(QPalette::Button);
     SetBackground(client_, QApplication::palette().color(QPalette::Button));
     client_->setMinimumSize(810, 607);
     setCentralWidget(client_);
@@ -141,6 +159,17 @@ void TFormBackup::CreateControls()
     fcLabel1->setFont(PixelFont(wf, 21, true));
     fcLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetTextColor(fcLabel1, Blue);
+    {
+        // The bold face runs a little wider than the designed one: close
+        // the letters up so the heading keeps within its width.
+        QFont f = fcLabel1->font();
+        const qreal excess = QFontMetricsF(f).horizontalAdvance(fcLabel1->text()) - fcLabel1->width();
+        if (excess > 0) {
+            f.setLetterSpacing(QFont::AbsoluteSpacing,
+                               f.letterSpacing() - std::ceil(excess) / fcLabel1->text().size());
+            fcLabel1->setFont(f);
+        }
+    }
 
     Label10 = MakeLabel(c, "Label10", "Last Backup", {272, 30, 77, 20});
     Label10->setFont(PixelFont(wf, 12, false, true));

@@ -144,11 +144,22 @@ TEST_F(MainWindow, EveryControlHasItsNameTextGeometryFontAndColour)
         }
         if (auto* l = qobject_cast<QLabel*>(w)) {
             EXPECT_EQ(l->textFormat(), Qt::PlainText) << c.name;
+            // Single-line texts fit their designed width.
+            if (!l->wordWrap() && !l->text().isEmpty()) {
+                EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << c.name;
+            }
         }
     }
 
     // Kinds, backgrounds, hints and cursors.
     EXPECT_EQ(form.BGVornProducts->palette().color(QPalette::Window), Blue);
+    // Painted, not only set: sample the rendered window.
+    const QImage shot = form.grab().toImage();
+    const auto at = [&](QWidget* w, QPoint p) { return QColor(shot.pixel(w->mapTo(&form, p))); };
+    EXPECT_EQ(at(form.Panel2, {200, 5}), MoneyGreen);
+    EXPECT_EQ(at(form.Panel1, {470, 25}), PaleBlue);
+    EXPECT_EQ(at(form.BGVornProducts, {100, 20}), Blue);  // the 1 px gap between buttons
+    EXPECT_EQ(at(form.RGLocation, {117, 5}), Blue);
     EXPECT_EQ(form.Panel1->palette().color(QPalette::Window), PaleBlue);
     EXPECT_EQ(form.Panel2->palette().color(QPalette::Window), MoneyGreen);
     EXPECT_EQ(form.RGAction->palette().color(QPalette::Window), Blue);
