@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 
 #include <cmath>
@@ -345,8 +346,14 @@ void TFormBackup::CreateControls()
                        static_cast<QWidget*>(LblEmailSupport)})
         w->setCursor(Qt::PointingHandCursor);
 
-    // Designed client area plus the menu; opens maximized.
+    // Designed client area plus the menu, centred on the desktop for when
+    // the maximized window is restored.
     resize(810, 607 + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = geometry();
+        r.moveCenter(screen->availableGeometry().center());
+        move(r.topLeft());
+    }
 }
 
 void TFormBackup::CreateMenu()

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "app/Bkup01.h"
+#include "app/QtUi.h"
 #include "platform/ScriptedUi.h"
 #include "tests/app/AppMachine.h"
 #include "zip/ZpMeter.h"
@@ -259,4 +260,13 @@ TEST_F(MainWindow, AltXClosesTheWindowAndF1OpensTheHelp)
     QTest::keyClick(&form, Qt::Key_X, Qt::AltModifier);
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(form.PathTab.Active());  // closing closes the tables
+}
+
+TEST(QtUi, FileDialogFiltersBecomeQtNameFilters)
+{
+    EXPECT_EQ(QtFileFilter("Program Files|*.exe"), "Program Files (*.exe)");
+    EXPECT_EQ(QtFileFilter("Backup Files|*.zip|All|*.*"), "Backup Files (*.zip);;All (*.*)");
+    EXPECT_EQ(QtFileFilter("Data|*.adt;*.adi"), "Data (*.adt *.adi)");
+    EXPECT_EQ(QtFileFilter(""), "");
+    EXPECT_EQ(QtFileFilter("Dangling"), "");  // a description without a mask is dropped
 }
