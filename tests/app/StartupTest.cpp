@@ -121,13 +121,17 @@ TEST(Startup, UnusableMachineOrTablesEndTheProgramWithTheReason)
          "registry.ini"},
         {"Path.ADT not a database", [](TAppMachine& m) { m.Write("drives/C/VornData/Path.ADT", std::string(3000, 'z')); },
          "PathTab: file is not a database"},
+        {"drives.ini with garbage", [](TAppMachine& m) { m.Write("drives.ini", "[C:]\npath=drives/C\ntype=floppy-ish\n"); },
+         "drives.ini"},
+        {"machine folder missing", [](TAppMachine& m) { TMachine::Use((m.Root() / "nothing-here").string()); },
+         "nothing-here"},
         {"Defaults.ADT empty file", [](TAppMachine& m) { m.Write("drives/C/VornData/Defaults.ADT", ""); },
          "Defaults: no table in Defaults.ADT"},
     };
     for (const auto& c : cases) {
         TAppMachine m;
-        c.damage(m);
         TMachine::Reload();
+        c.damage(m);
         TScriptedUi ui;
         TRecordingShell shell;
         TTestForm form(ui, shell, kExeDir);
