@@ -186,12 +186,12 @@ void TFormBackup::CreateControls()
         SetTextColor(*bkupLabels[i], Maroon);
     }
     // Created bottom to top, as designed.
-    struct LocSpec {
+    struct LocLayout {
         TLinkLabel** field;
         const char* name;
         int left, top;
     };
-    const LocSpec locs[] = {{&LblTALMLoc, "LblTALMLoc", 408, 113},
+    const LocLayout locs[] = {{&LblTALMLoc, "LblTALMLoc", 408, 113},
                             {&LblCORVLoc, "LblCORVLoc", 407, 92},
                             {&LblSENLoc, "LblSENLoc", 408, 71},
                             {&LblPelloLoc, "LblPelloLoc", 408, 50}};
@@ -242,12 +242,12 @@ void TFormBackup::CreateControls()
     BGVornProducts = Make<QWidget>(c, "BGVornProducts");
     BGVornProducts->setGeometry(8, 50, 249, 81);
     SetBackground(BGVornProducts, Blue);
-    struct ButtonSpec {
+    struct ButtonLayout {
         TProductButton** field;
         int top, height;
         void (TFormBackup::*click)();
     };
-    const ButtonSpec buttons[] = {{&BGVornProductsPello, 0, 20, &TFormBackup::BGVornProductsPelloClick},
+    const ButtonLayout buttons[] = {{&BGVornProductsPello, 0, 20, &TFormBackup::BGVornProductsPelloClick},
                                   {&BGVornProductsSen, 21, 20, &TFormBackup::BGVornProductsSenClick},
                                   {&BGVornProductsCorv, 42, 19, &TFormBackup::BGVornProductsCorvClick},
                                   {&BGVornProductsTalm, 62, 19, &TFormBackup::BGVornProductsTalmClick}};
