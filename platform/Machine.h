@@ -17,7 +17,7 @@
 // For an emulated removable drive (type removable with a capacity) the path
 // is the box of media: medium1/, medium2/, ... each with its label in
 // mediumN.label beside it, and the number of the inserted one in "inserted"
-// (medium 1 when absent).
+// (medium 1 when absent, 0 for an empty drive).
 #pragma once
 
 #include <cstdint>
@@ -45,8 +45,8 @@ struct TDriveEntry {
     int64_t Capacity = 0;       // > 0 only for emulated removable media
 
     bool Emulated() const { return Type == dtRemovable && Capacity > 0; }
-    // Emulated media: the inserted medium's number (from the box), and the
-    // folder of medium n and of its label.
+    // Emulated media: the inserted medium's number (from the box; 0 when the
+    // drive is empty), and the folder of medium n and of its label.
     int InsertedNumber() const;
     std::string MediumHostPath(int n) const;
     std::string LabelHostPath(int n) const;

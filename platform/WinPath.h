@@ -30,3 +30,6 @@ std::string WindowsPathOf(const std::string& hostPath);
 std::string GetCurrentDir();
 // False (and unchanged) when the folder does not exist.
 bool SetCurrentDir(const std::string& dir);
+// Forgets the current folder, so the next use takes the host's again. The
+// machine calls it when it is switched or reloaded.
+void ResetCurrentDir();

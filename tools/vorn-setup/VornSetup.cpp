@@ -64,6 +64,8 @@ const char* const Usage =
     "  insert LETTER N Put medium N into the emulated removable drive LETTER\n"
     "                  (e.g. \"insert A 2\"); a medium used for the first time is\n"
     "                  blank. Each medium keeps its files and volume label.\n"
+    "  eject LETTER    Take the medium out: the drive has no disk until the next\n"
+    "                  insert.\n"
     "  media LETTER    List the media of an emulated removable drive.\n"
     "  --help          Show this text.\n";
 
@@ -154,7 +156,7 @@ void EnsureDriveFolders(const std::string& folder, std::ostream& log)
         }
         if (d.Emulated() && ::stat((d.HostPath + "/inserted").c_str(), &st) != 0)
             InsertMedium(d.Letter, 1);
-        if (d.Emulated() && !MakeFolder(d.RootHostPath()))
+        if (d.Emulated() && d.InsertedNumber() > 0 && !MakeFolder(d.RootHostPath()))
             throw ESetupError("Cannot create the medium folder \"" + d.RootHostPath() + "\".");
     }
 }
@@ -247,6 +249,17 @@ void SetupInsert(const std::string& machineFolder, char letter, int number, std:
     }
 }
 
+void SetupEject(const std::string& machineFolder, char letter, std::ostream& log)
+{
+    TUseMachine use(machineFolder);
+    try {
+        EjectMedium(letter);
+        log << "Drive " << static_cast<char>(std::toupper(letter)) << ": is empty.\n";
+    } catch (const Exception& e) {
+        throw ESetupError(e.Message());
+    }
+}
+
 void SetupListMedia(const std::string& machineFolder, char letter, std::ostream& out)
 {
     TUseMachine use(machineFolder);
@@ -291,6 +304,10 @@ int RunVornSetup(const std::vector<std::string>& args, std::ostream& out, std::o
             if (args[2].empty() || *end != '\0' || n < 1 || n > 9999)
                 throw ESetupError("\"" + args[2] + "\" is not a medium number (1 to 9999).");
             SetupInsert(folder, letter, static_cast<int>(n), out);
+            return 0;
+        }
+        if (command == "eject" && args.size() == 2) {
+            SetupEject(folder, DriveLetter(args[1]), out);
             return 0;
         }
         if (command == "media" && args.size() == 2) {

@@ -37,6 +37,9 @@ void SetupDemo(const std::string& machineFolder, std::ostream& log);
 // Makes medium number the inserted one of the emulated drive letter.
 void SetupInsert(const std::string& machineFolder, char letter, int number, std::ostream& log);
 
+// Leaves the emulated drive letter without a medium.
+void SetupEject(const std::string& machineFolder, char letter, std::ostream& log);
+
 // One line per medium of the emulated drive letter.
 void SetupListMedia(const std::string& machineFolder, char letter, std::ostream& out);
 
