@@ -9,7 +9,9 @@
 
 #include "app/Bkup01.h"
 #include "app/Settings.h"
+#include "platform/FileSystem.h"
 #include "platform/ScriptedUi.h"
+#include "tests/support/TempMachine.h"
 #include "tests/app/AppMachine.h"
 
 namespace {
@@ -396,4 +398,39 @@ TEST(Handlers, SupportMailVersionCheckAndHelpGoThroughThePorts)
     form.ShowAbout = [&] { aboutShown = true; };
     form.About1->trigger();
     EXPECT_TRUE(aboutShown);
+}
+
+TEST(Startup, TheInstallersDemoMachineShowsBothStates)
+{
+    TTempMachine demo(TTempMachine::tmDemo);
+    const std::string table = demo.HostPath(demo.DataDir() + "\\Path.ADT");
+    TScriptedUi ui;
+    TRecordingShell shell;
+    TTestForm form(ui, shell, kExeDir);
+    ASSERT_FALSE(form.StartupFailed) << (ui.Boxes().empty() ? "" : ui.Boxes()[0]);
+    form.Activate();
+    EXPECT_TRUE(ui.Boxes().empty()) << ui.Boxes()[0];
+
+    int green = 0;
+    for (const auto& product : ProductList) {
+        const std::string code(product.Code);
+        const std::string colour = ColorName(form.ProductButton(code));
+        const std::string stored = SqlQuery(table, "SELECT PfPath FROM Path WHERE PfProduct='" + code + "'");
+        if (colour == "green") {
+            ++green;
+            // The record names the folder the product was found in.
+            const std::string folder = stored.substr(0, stored.size() - 1);
+            EXPECT_TRUE(FileExists(folder + "\\" + std::string(product.ProgramFile))) << code;
+        } else {
+            EXPECT_EQ(colour, "red") << code;
+            EXPECT_EQ(form.LocLabel(code)->text().toStdString(), "c:\\") << code;
+        }
+    }
+    EXPECT_EQ(green, 3);
+    // One product was found in its older default folder and moved there.
+    int older = 0;
+    for (const auto& product : ProductList)
+        older += SqlQuery(table, "SELECT PfPath FROM Path WHERE PfProduct='" + std::string(product.Code) + "'") ==
+                 std::string(product.OlderDir) + "\n";
+    EXPECT_EQ(older, 1);
 }
