@@ -134,6 +134,45 @@ const char* const kInvalidDistance64 = "decoded an invalid distance symbol: grea
 const char* const kDistanceTooFar = "distance reaches before the start of the decoded data [DecodeData]";
 const char* const kWhereDecode = "TZpDfInBitStream.DiscardBits";
 
+// Copies length bytes from distance back (distance <= bytes before out).
+// Writes whole 8-byte words, so up to 7 bytes past the end are scratched;
+// the window keeps room for that.
+inline uint8_t* CopyMatch(uint8_t* out, uint32_t length, uint32_t distance)
+{
+    uint8_t* const end = out + length;
+    const uint8_t* src = out - distance;
+    uint64_t w;
+    if (distance >= 8) {
+        do {
+            std::memcpy(&w, src, 8);
+            std::memcpy(out, &w, 8);
+            src += 8;
+            out += 8;
+        } while (out < end);
+    } else if (distance == 1) {
+        w = 0x0101010101010101ull * *src;
+        do {
+            std::memcpy(out, &w, 8);
+            out += 8;
+        } while (out < end);
+    } else {
+        // The pattern repeats every distance bytes, so also every multiple of
+        // it: once a multiple of at least 8 bytes exists, copy by words.
+        static constexpr uint8_t kStep[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+        const unsigned step = kStep[distance];
+        for (unsigned i = 0; i < step && out < end; ++i)
+            *out = *src, ++out, ++src;
+        src = out - step;
+        while (out < end) {
+            std::memcpy(&w, src, 8);
+            std::memcpy(out, &w, 8);
+            src += 8;
+            out += 8;
+        }
+    }
+    return end;
+}
+
 [[noreturn]] void Corrupt(const std::string& cause)
 {
     throw EZpInternalInflateError(cause);
@@ -169,6 +208,7 @@ private:
     void FixedTables();
     void ReadLitDistCodeLengths(const TZpDfDecodeHuffmanTree& cl, uint8_t* lengths, unsigned count);
     void DecodeData();
+    bool FastLoop(uint8_t*& out, const uint8_t* limit, const uint8_t* begin);
 
     bool deflate64_;
     TZpDfInBitStream in_;
@@ -308,6 +348,20 @@ void TDecoder::DecodeData()
         limit = begin + stop;
     uint8_t* out = cursor_;
     for (;;) {
+        if (out >= limit) [[unlikely]] {
+            if (stop > 0 && out_.Position(out) >= stop) {
+                cursor_ = out;
+                throw EZpPartSizedInflate();
+            }
+            out = out_.Slide(out);
+            limit = out_.WritePoint();
+        }
+        if (FastLoop(out, limit, begin))
+            return;
+        if (out >= limit)
+            continue;
+        // Near the end of the byte buffer or of the window: one symbol with
+        // every check, then try the fast loop again.
         in_.Refill();
         uint64_t bits = in_.Bits();
         uint32_t e = lit[bits & kLitMask];
@@ -356,34 +410,117 @@ void TDecoder::DecodeData()
                 cursor_ = out;
                 Corrupt(kDistanceTooFar);
             }
-            const uint8_t* src = out - distance;
-            uint8_t* const end = out + length;
-            if (distance >= 8) {
-                do {
-                    uint64_t w;
-                    std::memcpy(&w, src, 8);
-                    std::memcpy(out, &w, 8);
-                    src += 8;
-                    out += 8;
-                } while (out < end);
-            } else if (distance == 1) {
-                std::memset(out, *src, length);
-            } else {
-                do
-                    *out++ = *src++;
-                while (out < end);
-            }
-            out = end;
-        }
-        if (out >= limit) [[unlikely]] {
-            if (stop > 0 && out_.Position(out) >= stop) {
-                cursor_ = out;
-                throw EZpPartSizedInflate();
-            }
-            out = out_.Slide(out);
-            limit = out_.WritePoint();
+            out = CopyMatch(out, length, distance);
         }
     }
+}
+
+// Decodes while the byte buffer holds at least kFastMargin bytes and the
+// output is below limit, with the bit state in locals (stores through the
+// output pointer would otherwise force it back to memory). Returns true at
+// the end of the block; errors raise as in the careful loop.
+bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* begin)
+{
+    constexpr uint32_t kLitMask = (1u << kLitRoot) - 1, kDistMask = (1u << kDistRoot) - 1;
+    const uint32_t* const lit = litTable_.data();
+    const uint32_t* const dist = distTable_.data();
+    TZpDfInBitStream::TState st = in_.Export();
+    const uint8_t* in = st.next;
+    const uint8_t* const inLast = st.end - TZpDfInBitStream::kFastMargin;
+    uint64_t bits = st.bits;
+    unsigned count = st.count;
+    uint8_t* out = outRef;
+    bool endOfBlock = false;
+    const char* failure = nullptr;
+
+    while (in <= inLast && out < limit) {
+        // Branchless refill to at least 56 bits.
+        uint64_t w;
+        std::memcpy(&w, in, 8);
+        bits |= w << count;
+        in += (63 - count) >> 3;
+        count |= 56;
+
+        uint32_t e = lit[bits & kLitMask];
+        if (e & kSub) [[unlikely]] {
+            bits >>= kLitRoot;
+            count -= kLitRoot;
+            e = lit[(e >> 16) + (bits & ((1u << ((e >> 8) & 31)) - 1))];
+            const unsigned rest = (e & 0xFF) - kLitRoot;
+            bits >>= rest;
+            count -= rest;
+        } else {
+            bits >>= e & 0xFF;
+            count -= e & 0xFF;
+        }
+        if (e & kLiteral) {
+            *out++ = static_cast<uint8_t>(e >> 16);
+            // After one literal at least 41 bits remain: two more short
+            // literals (no subtable, at most 11 bits each) fit without a refill.
+            uint32_t e2 = lit[bits & kLitMask];
+            if (e2 & kLiteral) {
+                bits >>= e2 & 0xFF;
+                count -= e2 & 0xFF;
+                *out++ = static_cast<uint8_t>(e2 >> 16);
+                e2 = lit[bits & kLitMask];
+                if (e2 & kLiteral) {
+                    bits >>= e2 & 0xFF;
+                    count -= e2 & 0xFF;
+                    *out++ = static_cast<uint8_t>(e2 >> 16);
+                }
+            }
+            continue;
+        }
+        if (e & kSpecial) {
+            if ((e >> 16) == 0) {
+                endOfBlock = true;
+                break;
+            }
+            failure = kInvalidLength;
+            break;
+        }
+        const unsigned lextra = (e >> 8) & 31;
+        const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << lextra) - 1));
+        bits >>= lextra;
+        count -= lextra;
+        if (count < 32) { // only Deflate64 lengths need this
+            std::memcpy(&w, in, 8);
+            bits |= w << count;
+            in += (63 - count) >> 3;
+            count |= 56;
+        }
+        uint32_t d = dist[bits & kDistMask];
+        if (d & kSub) [[unlikely]] {
+            bits >>= kDistRoot;
+            count -= kDistRoot;
+            d = dist[(d >> 16) + (bits & ((1u << ((d >> 8) & 31)) - 1))];
+            const unsigned rest = (d & 0xFF) - kDistRoot;
+            bits >>= rest;
+            count -= rest;
+        } else {
+            bits >>= d & 0xFF;
+            count -= d & 0xFF;
+        }
+        if (d & kSpecial) {
+            failure = deflate64_ ? kInvalidDistance64 : kInvalidDistance;
+            break;
+        }
+        const unsigned dextra = (d >> 8) & 31;
+        const uint32_t distance = (d >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << dextra) - 1));
+        bits >>= dextra;
+        count -= dextra;
+        if (distance > static_cast<size_t>(out - begin)) {
+            failure = kDistanceTooFar;
+            break;
+        }
+        out = CopyMatch(out, length, distance);
+    }
+    in_.Import({in, st.end, bits, count});
+    outRef = out;
+    cursor_ = out;
+    if (failure)
+        Corrupt(failure);
+    return endOfBlock;
 }
 
 } // namespace

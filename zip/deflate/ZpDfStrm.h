@@ -201,6 +201,26 @@ public:
     template <class TSink>
     void ReadBuffer(size_t n, TSink&& sink);
 
+    // The decoder's fast loop works on a copy of the state in registers: it
+    // runs only while at least kFastMargin bytes stay in the byte buffer, so
+    // no phantom bits can appear, and hands the state back afterwards.
+    static constexpr size_t kFastMargin = 16;
+    struct TState {
+        const uint8_t* next;
+        const uint8_t* end;
+        uint64_t bits;
+        unsigned count;
+    };
+    TState Export() const { return {buf_.data() + pos_, buf_.data() + end_, bits_, count_}; }
+    void Import(const TState& s)
+    {
+        const size_t pos = static_cast<size_t>(s.next - buf_.data());
+        loaded_ += pos - pos_;
+        pos_ = pos;
+        bits_ = s.bits;
+        count_ = s.count;
+    }
+
     // Source position just after the last byte used.
     void Release();
     uint64_t BytesUsed() const;
