@@ -190,12 +190,17 @@ public:
     }
 
     void Run();
-    uint32_t Finish() { return out_.Finish(cursor_); }
+    uint32_t Finish()
+    {
+        const uint32_t sum = out_.Finish(cursor_);
+        cursor_ = out_.Begin(); // everything has left the window
+        return sum;
+    }
     // Lets whatever was decoded leave, when an exception ends decoding.
     void FlushQuietly()
     {
         try {
-            out_.Finish(cursor_);
+            Finish();
         } catch (...) {
         }
     }
@@ -356,7 +361,9 @@ void TDecoder::DecodeData()
             out = out_.Slide(out);
             limit = out_.WritePoint();
         }
-        if (FastLoop(out, limit, begin))
+        // Up to three literals per step: stop two bytes early so a stop size
+        // is met by the symbol that reaches it.
+        if (FastLoop(out, limit - 2, begin))
             return;
         if (out >= limit)
             continue;

@@ -261,8 +261,12 @@ void TZpDfInBitStream::ReadBuffer(size_t n, TSink&& sink)
     }
     if (k)
         sink(small, k);
-    // The bit buffer now holds only phantom bits (or nothing); take the rest
-    // from the byte buffer.
+    if (n == 0)
+        return; // what stays in the bit buffer comes next
+    // The bit buffer holds no real byte now (anything above its count is a
+    // copy of bytes still in the byte buffer); take the rest from there.
+    bits_ = 0;
+    count_ = 0;
     while (n > 0) {
         if (pos_ == end_ && !FillBuffer())
             Exhausted("TZpDfInBitStream.ReadBuffer");
@@ -272,7 +276,4 @@ void TZpDfInBitStream::ReadBuffer(size_t n, TSink&& sink)
         loaded_ += m;
         n -= m;
     }
-    bits_ = 0;
-    count_ = 0;
-    phantom_ = 0;
 }
