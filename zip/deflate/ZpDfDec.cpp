@@ -141,14 +141,39 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t length, uint32_t distance)
 {
     uint8_t* const end = out + length;
     const uint8_t* src = out - distance;
-    uint64_t w;
-    if (distance >= 8) {
-        do {
-            std::memcpy(&w, src, 8);
-            std::memcpy(out, &w, 8);
-            src += 8;
-            out += 8;
-        } while (out < end);
+    uint64_t w, x;
+    // Most matches are short: the first words go unconditionally, so the
+    // common case takes no loop branch. Each word reads bytes at least one
+    // word back, which are final already.
+    if (distance >= 16) {
+        std::memcpy(&w, src, 8), std::memcpy(&x, src + 8, 8);
+        std::memcpy(out, &w, 8), std::memcpy(out + 8, &x, 8);
+        std::memcpy(&w, src + 16, 8), std::memcpy(&x, src + 24, 8);
+        std::memcpy(out + 16, &w, 8), std::memcpy(out + 24, &x, 8);
+        if (length > 32) {
+            src += 32;
+            out += 32;
+            do {
+                std::memcpy(&w, src, 8), std::memcpy(&x, src + 8, 8);
+                std::memcpy(out, &w, 8), std::memcpy(out + 8, &x, 8);
+                src += 16;
+                out += 16;
+            } while (out < end);
+        }
+    } else if (distance >= 8) {
+        std::memcpy(&w, src, 8), std::memcpy(out, &w, 8);
+        std::memcpy(&w, src + 8, 8), std::memcpy(out + 8, &w, 8);
+        std::memcpy(&w, src + 16, 8), std::memcpy(out + 16, &w, 8);
+        if (length > 24) {
+            src += 24;
+            out += 24;
+            do {
+                std::memcpy(&w, src, 8);
+                std::memcpy(out, &w, 8);
+                src += 8;
+                out += 8;
+            } while (out < end);
+        }
     } else if (distance == 1) {
         w = 0x0101010101010101ull * *src;
         do {
