@@ -15,6 +15,9 @@ struct TZpDfMatch {
     uint8_t literal = 0;
 };
 
+// TPos holds a buffer position + 1 (0 = empty): 16 bits suffice for plain
+// Deflate windows and halve the chain tables; Deflate64 needs 32.
+template <class TPos>
 class TZpDfInputWindow {
 public:
     TZpDfInputWindow(TStream* source, int64_t percentSize, uint32_t historySize, int32_t chainLimit, bool deflate64,
@@ -64,7 +67,7 @@ private:
     {
         hash_ = ((hash_ << 5) ^ buf_[p + 2]) & kHashMask;
         prev_[(static_cast<uint64_t>(base_) + p) & historyMask_] = head_[hash_];
-        head_[hash_] = p + 1;
+        head_[hash_] = static_cast<TPos>(p + 1);
     }
 
     TStream* source_;
@@ -84,12 +87,13 @@ private:
     int64_t base_ = 0;   // source offset of buf_[0]
     uint32_t hash_ = 0;
     // Buffer position + 1 of the most recent position per hash; 0 = empty.
-    std::vector<uint32_t> head_;
+    std::vector<TPos> head_;
     // Indexed by source offset modulo W: the previous position (+1) with the same hash.
-    std::vector<uint32_t> prev_;
+    std::vector<TPos> prev_;
 };
 
-inline bool TZpDfInputWindow::SearchMatch(uint32_t goodLength, TZpDfMatch& result, uint32_t pendingLength)
+template <class TPos>
+inline bool TZpDfInputWindow<TPos>::SearchMatch(uint32_t goodLength, TZpDfMatch& result, uint32_t pendingLength)
 {
     const uint32_t c = cur_;
     Insert(c);

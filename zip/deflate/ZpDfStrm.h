@@ -12,7 +12,7 @@
 #include "zip/deflate/ZpDfXlat.h"
 
 class TZpDfDecodeHuffmanTree;
-class TZpDfInputWindow;
+
 
 // Bits leave least significant first through a 64-bit accumulator; whole
 // 32-bit words go to a 16 KiB buffer that is written out when full.
