@@ -115,14 +115,18 @@ inline bool TZpDfInputWindow<TPos>::SearchMatch(uint32_t goodLength, TZpDfMatch&
     uint16_t first2, tail2;
     std::memcpy(&first2, here, 2);
     std::memcpy(&tail2, here + best - 1, 2);
-    uint32_t cand = prev_[(static_cast<uint64_t>(base_) + c) & historyMask_];
+    // W divides 2^32, so the low 32 bits of the base give the same slots.
+    const uint32_t baseLow = static_cast<uint32_t>(base_);
+    const TPos* const chain = prev_.data();
+    const uint8_t* const buf = buf_.data();
+    uint32_t cand = chain[(baseLow + c) & historyMask_];
     const uint32_t lowest = winStart_ + 1; // in the +1 coordinates of the chain
     while (cand >= lowest && probes > 0) {
         --probes;
         const uint32_t p = cand - 1;
         if (p >= c)
             break;
-        const uint8_t* const there = buf_.data() + p;
+        const uint8_t* const there = buf + p;
         uint16_t a, b;
         std::memcpy(&a, there + best - 1, 2);
         std::memcpy(&b, there, 2);
@@ -149,7 +153,7 @@ inline bool TZpDfInputWindow<TPos>::SearchMatch(uint32_t goodLength, TZpDfMatch&
                 std::memcpy(&tail2, here + best - 1, 2);
             }
         }
-        cand = prev_[(static_cast<uint64_t>(base_) + p) & historyMask_];
+        cand = chain[(baseLow + p) & historyMask_];
     }
     if (best >= 3 && best > pendingLength) {
         result.length = best;

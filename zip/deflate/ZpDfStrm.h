@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/Stream.h"
@@ -73,7 +74,7 @@ public:
 
     bool PutLiteral(uint8_t byte)
     {
-        uint8_t* p = area_.data() + used_;
+        uint8_t* p = area_.get() + used_;
         p[0] = 1;
         p[1] = byte;
         used_ += 2;
@@ -84,7 +85,7 @@ public:
     }
     bool PutMatch(uint32_t length, uint32_t distance)
     {
-        uint8_t* p = area_.data() + used_;
+        uint8_t* p = area_.get() + used_;
         p[0] = 0;
         const uint16_t l = static_cast<uint16_t>(length - 1), d = static_cast<uint16_t>(distance - 1);
         std::memcpy(p + 1, &l, 2);
@@ -123,7 +124,7 @@ private:
     bool DueByEstimate() const;
 
     const TZpDfTranslator& xlat_;
-    std::vector<uint8_t> area_;
+    std::unique_ptr<uint8_t[]> area_; // written before read: no clearing needed
     size_t used_ = 0;
     uint32_t literals_ = 0, matches_ = 0;
     uint32_t litFreq_[286];
