@@ -171,3 +171,32 @@ TEST(BitBucket, KeepsTheMostRecentBytes)
 }
 
 } // namespace
+
+namespace {
+
+std::string ReadText(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(Logger, EnginesWriteTheirLogWhenAsked)
+{
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto deflateLog = dir / "vorn_deflate_engine_test_d.log";
+    const auto inflateLog = dir / "vorn_deflate_engine_test_i.log";
+    TZpDeflateHelper d = Preset('n');
+    d.LogFileName = deflateLog.string();
+    const Bytes packed = DeflateBytes(TextBytes(1000), &d);
+    EXPECT_EQ(ReadText(deflateLog), "DEFLATING STREAM...\r\nNeed to recompile the app with UseLogging turned on\r\n");
+
+    TZpDeflateHelper i;
+    i.LogFileName = inflateLog.string();
+    EXPECT_THROW(InflateBytes({0x07}, &i), EZpInflateError);
+    EXPECT_EQ(ReadText(inflateLog), "INFLATING STREAM...\r\nNeed to recompile the app with UseLogging turned on\r\n"
+                                    "Internal exception raised: starting new block, but invalid block type [Inflate]\r\n");
+    std::filesystem::remove(deflateLog);
+    std::filesystem::remove(inflateLog);
+}
+
+} // namespace
