@@ -465,15 +465,19 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
     bool endOfBlock = false;
     const char* failure = nullptr;
 
-    while (in <= inLast && out < limit) {
-        // Branchless refill to at least 56 bits.
-        uint64_t w;
+    // Each step ends by loading the next symbol's table entry, so that its
+    // lookup overlaps the copy of a match.
+    uint64_t w;
+    auto refill = [&] {
         std::memcpy(&w, in, 8);
         bits |= w << count;
         in += (63 - count) >> 3;
         count |= 56;
-
-        uint32_t e = lit[bits & kLitMask];
+    };
+    if (in > inLast || out >= limit)
+        goto done;
+    refill();
+    for (uint32_t e = lit[bits & kLitMask];;) {
         if (e & kSub) [[unlikely]] {
             bits >>= kLitRoot;
             count -= kLitRoot;
@@ -501,6 +505,10 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
                     *out++ = static_cast<uint8_t>(e2 >> 16);
                 }
             }
+            if (in > inLast || out >= limit)
+                break;
+            refill();
+            e = lit[bits & kLitMask];
             continue;
         }
         if (e & kSpecial) {
@@ -515,12 +523,8 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
         const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << lextra) - 1));
         bits >>= lextra;
         count -= lextra;
-        if (count < 32) { // only Deflate64 lengths need this
-            std::memcpy(&w, in, 8);
-            bits |= w << count;
-            in += (63 - count) >> 3;
-            count |= 56;
-        }
+        if (count < 32) // only Deflate64 lengths need this
+            refill();
         uint32_t d = dist[bits & kDistMask];
         if (d & kSub) [[unlikely]] {
             bits >>= kDistRoot;
@@ -545,8 +549,13 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
             failure = kDistanceTooFar;
             break;
         }
+        refill();
+        e = lit[bits & kLitMask];
         out = CopyMatch(out, length, distance);
+        if (in > inLast || out >= limit)
+            break;
     }
+done:
     in_.Import({in, st.end, bits, count});
     outRef = out;
     cursor_ = out;

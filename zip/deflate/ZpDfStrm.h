@@ -204,8 +204,10 @@ public:
 
     // The decoder's fast loop works on a copy of the state in registers: it
     // runs only while at least kFastMargin bytes stay in the byte buffer, so
-    // no phantom bits can appear, and hands the state back afterwards.
-    static constexpr size_t kFastMargin = 16;
+    // no phantom bits can appear, and hands the state back afterwards. Bits
+    // loaded but not consumed stay valid: the state keeps them.
+    // A fast step loads at most three words of 8 bytes, advancing 7 each.
+    static constexpr size_t kFastMargin = 32;
     struct TState {
         const uint8_t* next;
         const uint8_t* end;
