@@ -209,7 +209,7 @@ public:
         : deflate64_((work.Options() & dfoDeflate64) != 0), in_(source, &work.PercentHook, work.SourceSize),
           out_(dest, work.StopAfterSize, (work.Options() & dfoVerifyOnly) != 0, (work.Options() & dfoAdler32) != 0,
                deflate64_),
-          litTable_(kLitTableSize), distTable_(kDistTableSize)
+          litTable_(new uint32_t[kLitTableSize]), distTable_(new uint32_t[kDistTableSize])
     {
         cursor_ = out_.Begin();
     }
@@ -244,7 +244,8 @@ private:
     TZpDfInBitStream in_;
     TZpDfOutputWindow out_;
     uint8_t* cursor_;
-    std::vector<uint32_t> litTable_, distTable_;
+    // Filled by each block's table build before use.
+    std::unique_ptr<uint32_t[]> litTable_, distTable_;
     bool fixedReady_ = false;
 };
 
@@ -293,8 +294,8 @@ void TDecoder::FixedTables()
     std::fill(lengths + 280, lengths + 288, 8);
     std::fill(lengths + 288, lengths + 320, 5);
     const bool d64 = deflate64_;
-    BuildFastTable(litTable_.data(), kLitRoot, lengths, 288, [d64](unsigned s) { return LiteralInfo(s, d64); });
-    BuildFastTable(distTable_.data(), kDistRoot, lengths + 288, 32, [d64](unsigned s) { return DistanceInfo(s, d64); });
+    BuildFastTable(litTable_.get(), kLitRoot, lengths, 288, [d64](unsigned s) { return LiteralInfo(s, d64); });
+    BuildFastTable(distTable_.get(), kDistRoot, lengths + 288, 32, [d64](unsigned s) { return DistanceInfo(s, d64); });
     fixedReady_ = true;
 }
 
@@ -315,9 +316,9 @@ void TDecoder::DynamicBlock()
     uint8_t lengths[318] = {};
     ReadLitDistCodeLengths(cl, lengths, hlit + hdist);
     const bool d64 = deflate64_;
-    if (!BuildFastTable(litTable_.data(), kLitRoot, lengths, hlit, [d64](unsigned s) { return LiteralInfo(s, d64); }))
+    if (!BuildFastTable(litTable_.get(), kLitRoot, lengths, hlit, [d64](unsigned s) { return LiteralInfo(s, d64); }))
         Corrupt("over-subscribed literal/length code lengths [InflateDynamicBlock]");
-    if (!BuildFastTable(distTable_.data(), kDistRoot, lengths + hlit, hdist,
+    if (!BuildFastTable(distTable_.get(), kDistRoot, lengths + hlit, hdist,
                         [d64](unsigned s) { return DistanceInfo(s, d64); }))
         Corrupt("over-subscribed distance code lengths [InflateDynamicBlock]");
     fixedReady_ = false;
@@ -366,8 +367,8 @@ void TDecoder::ReadLitDistCodeLengths(const TZpDfDecodeHuffmanTree& cl, uint8_t*
 // copies by 8-byte words when the distance allows.
 void TDecoder::DecodeData()
 {
-    const uint32_t* const lit = litTable_.data();
-    const uint32_t* const dist = distTable_.data();
+    const uint32_t* const lit = litTable_.get();
+    const uint32_t* const dist = distTable_.get();
     constexpr uint32_t kLitMask = (1u << kLitRoot) - 1, kDistMask = (1u << kDistRoot) - 1;
     uint8_t* const begin = out_.Begin();
     uint8_t* limit = out_.WritePoint();
@@ -454,8 +455,8 @@ void TDecoder::DecodeData()
 bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* begin)
 {
     constexpr uint32_t kLitMask = (1u << kLitRoot) - 1, kDistMask = (1u << kDistRoot) - 1;
-    const uint32_t* const lit = litTable_.data();
-    const uint32_t* const dist = distTable_.data();
+    const uint32_t* const lit = litTable_.get();
+    const uint32_t* const dist = distTable_.get();
     TZpDfInBitStream::TState st = in_.Export();
     const uint8_t* in = st.next;
     const uint8_t* const inLast = st.end - TZpDfInBitStream::kFastMargin;
