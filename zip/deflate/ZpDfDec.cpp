@@ -584,6 +584,8 @@ uint32_t Inflate(TStream* aSource, TStream* aDest, TZpDeflateHelper* aHelper)
         log->WriteLine("INFLATING STREAM...");
         log->WriteLine("Need to recompile the app with UseLogging turned on");
     }
+    // The decrypting stream (traditional zip encryption) wraps the source
+    // here once it exists; until then an encrypted stream is refused.
     if (!work.CryptPassword.empty())
         throw EZpInflateError("traditional zip encryption is not available in this engine build");
 

@@ -304,6 +304,8 @@ uint32_t Deflate(TStream* aSource, TStream* aDest, TZpDeflateHelper* aHelper)
         log->WriteLine("DEFLATING STREAM...");
         log->WriteLine("Need to recompile the app with UseLogging turned on");
     }
+    // The encrypting stream (traditional zip encryption) wraps the
+    // destination here once it exists; until then a password is refused.
     if (!work.CryptPassword.empty())
         throw EZpDeflateError("traditional zip encryption is not available in this engine build");
 
