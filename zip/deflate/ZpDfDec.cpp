@@ -238,6 +238,7 @@ private:
     void FixedTables();
     void ReadLitDistCodeLengths(const TZpDfDecodeHuffmanTree& cl, uint8_t* lengths, unsigned count);
     void DecodeData();
+    template <bool kDeflate64>
     bool FastLoop(uint8_t*& out, const uint8_t* limit, const uint8_t* begin);
 
     bool deflate64_;
@@ -389,7 +390,7 @@ void TDecoder::DecodeData()
         }
         // Up to three literals per step: stop two bytes early so a stop size
         // is met by the symbol that reaches it.
-        if (FastLoop(out, limit - 2, begin))
+        if (deflate64_ ? FastLoop<true>(out, limit - 2, begin) : FastLoop<false>(out, limit - 2, begin))
             return;
         if (out >= limit)
             continue;
@@ -452,6 +453,7 @@ void TDecoder::DecodeData()
 // output is below limit, with the bit state in locals (stores through the
 // output pointer would otherwise force it back to memory). Returns true at
 // the end of the block; errors raise as in the careful loop.
+template <bool kDeflate64>
 bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* begin)
 {
     constexpr uint32_t kLitMask = (1u << kLitRoot) - 1, kDistMask = (1u << kDistRoot) - 1;
@@ -524,7 +526,8 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
         const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << lextra) - 1));
         bits >>= lextra;
         count -= lextra;
-        if (count < 32) // only Deflate64 lengths need this
+        // Plain Deflate needs at most 20 + 28 bits per match: no refill between.
+        if (kDeflate64 && count < 32)
             refill();
         uint32_t d = dist[bits & kDistMask];
         if (d & kSub) [[unlikely]] {
@@ -539,7 +542,7 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
             count -= d & 0xFF;
         }
         if (d & kSpecial) {
-            failure = deflate64_ ? kInvalidDistance64 : kInvalidDistance;
+            failure = kDeflate64 ? kInvalidDistance64 : kInvalidDistance;
             break;
         }
         const unsigned dextra = (d >> 8) & 31;
