@@ -126,34 +126,36 @@ inline bool TZpDfInputWindow<TPos>::SearchMatch(uint32_t goodLength, TZpDfMatch&
         const uint32_t p = cand - 1;
         if (p >= c)
             break;
+        // The next link is loaded first: it does not depend on this
+        // candidate's bytes, so its latency overlaps the screening.
+        cand = chain[(baseLow + p) & historyMask_];
         const uint8_t* const there = buf + p;
         uint16_t a, b;
         std::memcpy(&a, there + best - 1, 2);
         std::memcpy(&b, there, 2);
-        if (a == tail2 && b == first2) {
-            uint32_t len = 2;
-            while (len + 8 <= m) {
-                uint64_t x, y;
-                std::memcpy(&x, here + len, 8);
-                std::memcpy(&y, there + len, 8);
-                if (x != y) {
-                    len += static_cast<uint32_t>(__builtin_ctzll(x ^ y)) >> 3;
-                    goto counted;
-                }
-                len += 8;
+        if (((a ^ tail2) | (b ^ first2)) != 0) // one branch for both screens
+            continue;
+        uint32_t len = 2;
+        while (len + 8 <= m) {
+            uint64_t x, y;
+            std::memcpy(&x, here + len, 8);
+            std::memcpy(&y, there + len, 8);
+            if (x != y) {
+                len += static_cast<uint32_t>(__builtin_ctzll(x ^ y)) >> 3;
+                goto counted;
             }
-            while (len < m && here[len] == there[len])
-                ++len;
-        counted:
-            if (len > best) {
-                best = len;
-                bestDistance = c - p;
-                if (best >= goodLength)
-                    break;
-                std::memcpy(&tail2, here + best - 1, 2);
-            }
+            len += 8;
         }
-        cand = chain[(baseLow + p) & historyMask_];
+        while (len < m && here[len] == there[len])
+            ++len;
+    counted:
+        if (len > best) {
+            best = len;
+            bestDistance = c - p;
+            if (best >= goodLength)
+                break;
+            std::memcpy(&tail2, here + best - 1, 2);
+        }
     }
     if (best >= 3 && best > pendingLength) {
         result.length = best;
