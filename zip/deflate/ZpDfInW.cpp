@@ -63,10 +63,9 @@ void TZpDfInputWindow<TPos>::Slide()
 }
 
 template <class TPos>
-void TZpDfInputWindow<TPos>::Passed(uint32_t count)
+void TZpDfInputWindow<TPos>::Report()
 {
-    consumed_ += count;
-    if ((consumed_ & 4095) == 0 && hook_ && *hook_ && percentSize_ > 0)
+    if (hook_ && *hook_ && percentSize_ > 0)
         (*hook_)(static_cast<int>(std::nearbyint(double(consumed_) * 100.0 / double(percentSize_))));
 }
 

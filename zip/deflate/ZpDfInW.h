@@ -62,7 +62,13 @@ private:
 
     void Fill();
     void Slide();
-    void Passed(uint32_t count);
+    void Passed(uint32_t count)
+    {
+        consumed_ += count;
+        if ((consumed_ & 4095) == 0) [[unlikely]]
+            Report();
+    }
+    void Report();
     void Insert(uint32_t p)
     {
         hash_ = ((hash_ << 5) ^ buf_[p + 2]) & kHashMask;
