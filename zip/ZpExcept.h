@@ -1,6 +1,10 @@
-// The zip engine's exception family. Every class derives from EZpException,
-// which carries a numeric code from the message table (ZpConst); the
-// archive-level classes take their message from that table by default.
+// Exceptions of the zip engine: one family under EZpException.
+//
+// The Deflate engine's classes live here so that the archive side (reader,
+// writer, components) can share the root and add its own classes below it.
+// Engine errors travel inside the engine as EZpInternal...Error carrying the
+// bare cause text and reach callers as EZpDeflateError / EZpInflateError
+// with the full message form.
 #pragma once
 
 #include <string>
@@ -8,6 +12,8 @@
 #include "platform/Exception.h"
 #include "zip/ZpConst.h"
 
+// The root carries a code of the message table (ZpConst); 0 when the
+// failure has no entry there (the engine's own errors).
 class EZpException : public Exception {
 public:
     explicit EZpException(const std::string& message, int errorCode = 0)
@@ -17,6 +23,87 @@ public:
 private:
     int errorCode_;
 };
+
+// ---- Deflate engine -------------------------------------------------------
+
+// What callers of Deflate see: "Deflate error. (Internal cause: <cause>)".
+class EZpDeflateError : public EZpException {
+public:
+    explicit EZpDeflateError(const std::string& cause);
+    const std::string& Cause() const { return cause_; }
+
+private:
+    std::string cause_;
+};
+
+// What callers of Inflate see:
+// "Inflate error, possibly a corrupted compressed stream. (Internal cause: <cause>)".
+class EZpInflateError : public EZpException {
+public:
+    explicit EZpInflateError(const std::string& cause);
+    const std::string& Cause() const { return cause_; }
+
+private:
+    std::string cause_;
+};
+
+// Raised inside the encoder with the bare cause; Deflate converts it.
+class EZpInternalDeflateError : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+
+// Raised inside the decoder with the bare cause; Inflate converts it.
+class EZpInternalInflateError : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+
+// Wrong password for an encrypted stream; nothing was consumed or written.
+class EZpInflatePasswordError : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+
+// Raised (without text) when StopAfterSize is reached; Inflate catches it.
+class EZpPartSizedInflate : public EZpException {
+public:
+    EZpPartSizedInflate() : EZpException("") {}
+};
+
+// Raised by a progress hook to abort a Deflate or Inflate call.
+class EZpAbortProgress : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+
+// Programming errors inside the engine (broken internal invariants). The
+// message is the fixed text of the check that failed.
+class EZpAssertionFailed : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+
+// ---- Bit bucket (sink used when testing archive entries) -----------------
+
+class EZpBBSWriteTooManyBytes : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+class EZpBBSInvalidOrigin : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+class EZpBBSSeekOutsideBuffer : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+class EZpBBSReadTooManyBytes : public EZpException {
+public:
+    using EZpException::EZpException;
+};
+
+// ---- Archive side (records, reader, writer, components) -------------------
 
 // A class whose message is the table's text of one code.
 #define VORN_ZP_CODED_EXCEPTION(Name, Base, Code)                                   \
@@ -59,8 +146,10 @@ VORN_ZP_CODED_EXCEPTION(EZpVMSInvalidOrigin, EZpVMSError, zmcVMSInvalidOrigin)
 
 #undef VORN_ZP_CODED_EXCEPTION
 
-// Raised by a progress hook to abort a Deflate or Inflate call.
-class EZpAbortProgress : public EZpException {
-public:
-    using EZpException::EZpException;
-};
+// Throws EZpAssertionFailed with the given text when the condition is false.
+// The checks stay active in release builds: they guard memory safety.
+inline void ZpAssert(bool condition, const char* text)
+{
+    if (!condition) [[unlikely]]
+        throw EZpAssertionFailed(text);
+}
