@@ -250,6 +250,10 @@ bool TZpArchive::ItemMatches(const TZpArchiveItem& item, const std::string& mask
     const std::string itemFolder = ZpExtractFilePath(name);
     const std::string itemFile = ZpExtractFileName(name);
     for (const std::string& rawPiece : SplitMasks(masks)) {
+        // An empty piece (an empty list) matches nothing, not the empty
+        // file-name part of a folder entry.
+        if (rawPiece.empty())
+            continue;
         const std::string piece = ZpUpper(ZpStripDrive(ZpReplaceAll(rawPiece, '/', '\\')));
         const std::string folder = ZpExtractFilePath(piece);
         if (!folder.empty() && !MatchesPattern(itemFolder, folder))

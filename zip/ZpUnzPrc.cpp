@@ -146,10 +146,11 @@ void UnzipItem(TZpZipArchive& archive, TZpZipItem& item, const std::string& targ
     std::string folder = ZpExtractFilePath(full);
     if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':')
         folder.pop_back();
-    if (!folder.empty() && !ZpDirectoryExists(folder)) {
-        if (!(archive.ExtractOptions & eoCreateDirs) || !ZpForceDirectories(folder))
-            throw EZpNoSuchDirectory();
-    }
+    // A missing folder is made only once the data has passed its check, so a
+    // damaged entry leaves nothing behind.
+    const bool makeFolder = !folder.empty() && !ZpDirectoryExists(folder);
+    if (makeFolder && !(archive.ExtractOptions & eoCreateDirs))
+        throw EZpNoSuchDirectory();
     if (ZpFileExists(full) || ZpDirectoryExists(full)) {
         bool confirm = true;
         if (archive.OnConfirmOverwrite)
@@ -166,6 +167,8 @@ void UnzipItem(TZpZipArchive& archive, TZpZipItem& item, const std::string& targ
     // Data that failed its check never replaces what the user has.
     if (!good)
         return;
+    if (makeFolder && !ZpForceDirectories(folder))
+        throw EZpNoSuchDirectory();
     // An existing file that cannot be replaced (read-only, say) keeps its
     // old content; that is reported as a failure of the item, not passed
     // over as a success.
