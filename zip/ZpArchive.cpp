@@ -285,8 +285,9 @@ void TZpArchive::ExtractMatching(const std::string& masks, const std::string& ex
 namespace {
 
 // The error class and code an item failure reports for an exception.
-void Classify(const std::exception& e, TZpErrorClass& errorClass, int& errorCode)
+void Classify(TZpArchive& archive, const std::exception& e, TZpErrorClass& errorClass, int& errorCode)
 {
+    archive.LastItemErrorMessage = e.what();
     errorCode = 0;
     if (auto* zp = dynamic_cast<const EZpException*>(&e)) {
         errorClass = ecEngine;
@@ -344,7 +345,7 @@ void TZpArchive::ExtractAt(int index, const std::string& newName)
     } catch (const std::exception& e) {
         TZpErrorClass errorClass;
         int errorCode;
-        Classify(e, errorClass, errorCode);
+        Classify(*this, e, errorClass, errorCode);
         DoItemFailure(item, ptExtract, errorClass, errorCode);
     }
     CurrentItem = nullptr;
@@ -365,7 +366,7 @@ int TZpArchive::TestMatching(const std::string& masks)
         } catch (const std::exception& e) {
             TZpErrorClass errorClass;
             int errorCode;
-            Classify(e, errorClass, errorCode);
+            Classify(*this, e, errorClass, errorCode);
             DoItemFailure(item, ptTest, errorClass, errorCode);
             ++failed;
         }

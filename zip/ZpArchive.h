@@ -83,6 +83,9 @@ public:
     bool IsDirty = false;
     TZpArchiveItem* CurrentItem = nullptr;
     TZpPadLock Lock;
+    // The message of the exception behind the latest item failure (the
+    // failure event carries only class and code).
+    std::string LastItemErrorMessage;
 
     TStream* Stream() const { return stream_.get() ? stream_.get() : borrowed_; }
     bool OwnsStream() const { return stream_ != nullptr; }

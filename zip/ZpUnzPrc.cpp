@@ -15,13 +15,37 @@ namespace {
 // (Unix modes) mean nothing to the file layer.
 constexpr uint32_t kRestoredAttributes = kZpAttrReadOnly | kZpAttrHidden | kZpAttrSystem | kZpAttrArchive;
 
+// Passes at most the entry's recorded size on: a stream that decodes to
+// more than its record says is damaged (or a bomb) and must not fill the
+// disk before its check fails.
+class TZpSizeLimit : public TStream {
+public:
+    TZpSizeLimit(TStream& target, int64_t limit) : target_(target), left_(limit) {}
+    size_t Read(std::span<uint8_t> buffer) override { return target_.Read(buffer); }
+    size_t Write(std::span<const uint8_t> buffer) override
+    {
+        if (static_cast<int64_t>(buffer.size()) > left_)
+            throw EZpZipBadCRC();
+        left_ -= static_cast<int64_t>(buffer.size());
+        return target_.Write(buffer);
+    }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return target_.Seek(offset, origin); }
+    int64_t Size() override { return target_.Size(); }
+
+private:
+    TStream& target_;
+    int64_t left_;
+};
+
 } // namespace
 
 uint32_t CopyStoredData(TZpZipArchive& archive, TZpZipItem& item, TStream& target)
 {
     TStream& source = *archive.Stream();
     const int64_t size = item.UncompressedSize();
-    int64_t remaining = size;
+    // A stored entry holds as many bytes as it says on both sides; reading
+    // no further than the packed size keeps a lying record inside its data.
+    int64_t remaining = std::min(size, item.CompressedSize());
     int64_t total = 0;
     uint32_t crc = 0xFFFFFFFFu;
     int last = 0;
@@ -102,13 +126,17 @@ bool UnzipItemToStream(TZpZipArchive& archive, TZpZipItem& item, TStream* target
     switch (local.CompressionMethod) {
     case 0:
         crc = CopyStoredData(archive, item, *target);
+        if (item.CompressedSize() != item.UncompressedSize())
+            produced = -1;
         break;
     case 8:
-    case 9:
+    case 9: {
         // The test sink counts what it is given, so the decoder writes to it
         // as to any target and the produced size comes from the sink.
-        crc = InflateData(archive, item, *target, checkValue, false, &produced);
+        TZpSizeLimit limited(*target, item.UncompressedSize());
+        crc = InflateData(archive, item, limited, checkValue, false, &produced);
         break;
+    }
     default:
         throw EZpZipInvalidMethod();
     }
@@ -117,6 +145,7 @@ bool UnzipItemToStream(TZpZipArchive& archive, TZpZipItem& item, TStream* target
     if (good)
         return true;
     if (archive.OnItemFailure) {
+        archive.LastItemErrorMessage = ZpMessageText(zmcBadCRC);
         archive.DoItemFailure(item, ptExtract, ecEngine, zmcBadCRC);
         return false;
     }

@@ -151,7 +151,8 @@ void TZpZipArchive::WriteZip()
             } catch (const EZpUserAbort&) {
                 CurrentItem = nullptr;
                 throw;
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
+                LastItemErrorMessage = e.what();
                 // Whatever reached the scratch for this entry is taken back.
                 out.SetSize(itemStart);
                 out.SetPosition(itemStart);

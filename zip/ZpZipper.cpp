@@ -19,9 +19,17 @@ TZpCustomZipper::~TZpCustomZipper()
 void TZpCustomZipper::SetFileName(const std::string& name)
 {
     if (archive_) {
-        std::unique_ptr<TZpArchive> old = std::move(archive_);
+        // The archive stays reachable while it is written (handlers may ask
+        // it about a failure); it is freed whatever the commit does.
+        try {
+            archive_->Commit();
+        } catch (...) {
+            archive_.reset();
+            fileName_.clear();
+            throw;
+        }
+        archive_.reset();
         fileName_.clear();
-        old->Commit();
     }
     if (!name.empty()) {
         const TZpArchiveType type = ZpArchiveTypeOf(name);

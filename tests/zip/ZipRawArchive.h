@@ -22,6 +22,7 @@ struct TRawEntry {
     uint32_t attributes = 0x20;
     uint16_t date = (46 << 9) | (6 << 5) | 15;   // 2026-06-15
     uint16_t time = (12 << 11) | (34 << 5) | 28; // 12:34:56
+    int64_t declaredSize = -1;                   // a lie about the uncompressed size
 };
 
 inline std::string RawZip(const std::vector<TRawEntry>& entries, const std::string& prefix = {},
@@ -47,7 +48,7 @@ inline std::string RawZip(const std::vector<TRawEntry>& entries, const std::stri
         c.LastModFileTime = e.time;
         c.Crc32 = ZpCrc32(reinterpret_cast<const uint8_t*>(e.data.data()), e.data.size());
         c.CompressedSize = static_cast<uint32_t>(packed.size());
-        c.UncompressedSize = static_cast<uint32_t>(e.data.size());
+        c.UncompressedSize = static_cast<uint32_t>(e.declaredSize >= 0 ? e.declaredSize : int64_t(e.data.size()));
         c.ExternalFileAttributes = e.attributes;
         c.RelativeOffsetOfLocalHeader = static_cast<uint32_t>(out.Position());
         c.FileName = e.name;

@@ -228,6 +228,19 @@ TEST_F(ZpUnzipperTest, DamagedEntryIsReportedAndTheOthersAreExtracted)
     EXPECT_EQ(reported, 1);
 }
 
+TEST_F(ZpUnzipperTest, EntryDecodingToMoreThanItsRecordIsStopped)
+{
+    TRawEntry bomb{"bomb.txt", std::string(2000000, 'a'), 8, 20, 20};
+    bomb.declaredSize = 1000;
+    const fs::path zip = Put("bomb.zip", RawZip({bomb, {"fine.txt", "fine"}}));
+    const auto failures = Extract(zip);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].name, "bomb.txt");
+    EXPECT_EQ(failures[0].code, 23);
+    EXPECT_FALSE(fs::exists(C("Out/bomb.txt")));
+    EXPECT_EQ(ReadFile(C("Out/fine.txt")), "fine");
+}
+
 TEST_F(ZpUnzipperTest, TruncatedArchivesFailCleanly)
 {
     TRawEntry a{"a.txt", TextBytes(3000, 1), 8, 20, 20};

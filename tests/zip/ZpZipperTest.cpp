@@ -277,6 +277,24 @@ TEST_F(ZpZipperTest, ReopenedArchiveKeepsItsEntriesAndTakesNewOnes)
     ExpectPeersAccept(C("Backup/R.zip"));
 }
 
+TEST_F(ZpZipperTest, ArchiveNeverTakesItselfIn)
+{
+    WriteFile(C("Data/ONE.ADT"), "one");
+    struct Case {
+        const char* mask;
+    } cases[] = {{"*.*"}, {"C:\\Data\\*.*"}, {"SELF.ZIP"}, {"C:\\DATA\\self.zip"}};
+    for (auto& c : cases) {
+        fs::remove(C("Data/self.zip"));
+        TZpZipper zipper;
+        zipper.SetBaseDirectory("C:\\Data");
+        zipper.SetFileName("C:\\Data\\self.zip");
+        zipper.IncludeFiles(c.mask, 0);
+        for (int i = 0; i < zipper.Count(); ++i)
+            EXPECT_EQ(ZpUpper(zipper.Item(i).FileName()).find("SELF.ZIP"), std::string::npos) << c.mask;
+        zipper.Close();
+    }
+}
+
 TEST_F(ZpZipperTest, StreamEntriesAndAbortsAndOpeningRules)
 {
     fs::create_directories(C("Backup"));

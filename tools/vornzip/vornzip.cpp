@@ -96,10 +96,12 @@ const char* ClassName(TZpErrorClass c)
     }
 }
 
-std::string FailureText(TZpErrorClass errorClass, int code)
+std::string FailureText(TZpBaseBrowser& sender, TZpErrorClass errorClass, int code)
 {
+    if (sender.Archive() && !sender.Archive()->LastItemErrorMessage.empty())
+        return sender.Archive()->LastItemErrorMessage;
     if (errorClass == ecEngine && *ZpMessageText(code))
-        return ZpFormatMessage(code, {"", ""});
+        return ZpMessageText(code);
     return std::string(ClassName(errorClass)) + " error";
 }
 
@@ -116,11 +118,12 @@ void Progress(const char* what, int percent)
 template <class TComponent>
 void AttachReports(TComponent& c, const char* what, int& failures)
 {
-    c.OnProcessItemFailure = [&failures](TZpBaseBrowser&, TZpArchiveItem& item, TZpProcessType, TZpErrorClass ec, int code) {
+    c.OnProcessItemFailure = [&failures](TZpBaseBrowser& sender, TZpArchiveItem& item, TZpProcessType,
+                                         TZpErrorClass ec, int code) {
         ++failures;
         if (g_progress)
             std::fputc('\n', stderr);
-        std::fprintf(stderr, "vornzip: %s: %s\n", item.FileName().c_str(), FailureText(ec, code).c_str());
+        std::fprintf(stderr, "vornzip: %s: %s\n", item.FileName().c_str(), FailureText(sender, ec, code).c_str());
     };
     int last = -1;
     auto report = [what, last](TZpBaseBrowser&, int percent, bool&) mutable {
