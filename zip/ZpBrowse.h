@@ -61,6 +61,8 @@ public:
     TItemConfirmEvent OnConfirmProcessItem;
     TNotifyEvent OnLoad;
     TNotifyEvent OnChange;
+    // The disk and image handlers are handed to an archive when it is
+    // opened; set them before setting FileName.
     TZpRequestImageEvent OnRequestImage;
     TZpRequestDiskEvent OnRequestLastDisk;
     TZpRequestNthDiskEvent OnRequestNthDisk;

@@ -341,11 +341,11 @@ void TZpZipArchive::ReadZip()
             Status = ArchiveStatus::Invalid;
             throw EZpZipInvalid();
         }
-        // Without a handler nobody can insert another disk, so one look at
-        // the disk in the drive is all there is.
+        // Only a removable drive can change what the name holds, and only a
+        // handler can ask for that; otherwise one look is all there is.
         int tries = 0;
         while (endPos < 0) {
-            if (tries++ > 0 && !OnRequestLastDisk)
+            if (tries++ > 0 && (!IsDriveRemovable || !OnRequestLastDisk))
                 throw EZpZipInvalid();
             bool abort = false;
             RequestDisk(-1, abort);
