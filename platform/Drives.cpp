@@ -148,8 +148,10 @@ bool SetVolumeLabel(const std::string& root, const std::string& label)
     if (d->Emulated()) {
         const int n = d->InsertedNumber();
         struct stat st {};
-        if (::stat(d->MediumHostPath(n).c_str(), &st) != 0)
+        if (n == 0 || ::stat(d->MediumHostPath(n).c_str(), &st) != 0) {
+            errno = ENOENT;   // no medium to label
             return false;
+        }
         return WriteLabel(d->LabelHostPath(n), text);
     }
     if (d->Type == dtRemovable || d->Type == dtCDRom || d->Type == dtRemote) {
@@ -165,19 +167,18 @@ bool GetVolumeLabel(const std::string& root, std::string& label)
     const TDriveEntry* d = DriveOf(root);
     if (d == nullptr)
         return false;
+    if (d->Emulated() && d->InsertedNumber() == 0)
+        return false;
     label = d->Emulated() ? ReadLabel(d->LabelHostPath(d->InsertedNumber())) : ReadLabel(FixedLabelFile(*d));
     return true;
 }
 
-void InsertMedium(char letter, int number)
+namespace {
+
+void WriteInserted(const TDriveEntry& d, int number)
 {
-    const TDriveEntry& d = EmulatedDrive(letter);
-    if (number < 1 || number > 9999)
-        throw EMachineError("Medium number " + std::to_string(number) + " is out of range (1 to 9999).");
-    const std::string medium = d.MediumHostPath(number);
-    if ((::mkdir(d.HostPath.c_str(), 0777) != 0 && errno != EEXIST)
-        || (::mkdir(medium.c_str(), 0777) != 0 && errno != EEXIST))
-        throw EMachineError("Cannot make medium folder \"" + medium + "\": " + std::strerror(errno) + ".");
+    if (::mkdir(d.HostPath.c_str(), 0777) != 0 && errno != EEXIST)
+        throw EMachineError("Cannot make the media box \"" + d.HostPath + "\": " + std::strerror(errno) + ".");
     const std::string file = d.HostPath + "/inserted";
     const std::string temp = file + ".new";
     {
@@ -189,6 +190,22 @@ void InsertMedium(char letter, int number)
     if (::rename(temp.c_str(), file.c_str()) != 0)
         throw EMachineError("Cannot write \"" + file + "\": " + std::strerror(errno) + ".");
 }
+
+} // namespace
+
+void InsertMedium(char letter, int number)
+{
+    const TDriveEntry& d = EmulatedDrive(letter);
+    if (number < 1 || number > 9999)
+        throw EMachineError("Medium number " + std::to_string(number) + " is out of range (1 to 9999).");
+    const std::string medium = d.MediumHostPath(number);
+    if ((::mkdir(d.HostPath.c_str(), 0777) != 0 && errno != EEXIST)
+        || (::mkdir(medium.c_str(), 0777) != 0 && errno != EEXIST))
+        throw EMachineError("Cannot make medium folder \"" + medium + "\": " + std::strerror(errno) + ".");
+    WriteInserted(d, number);
+}
+
+void EjectMedium(char letter) { WriteInserted(EmulatedDrive(letter), 0); }
 
 int InsertedMedium(char letter) { return EmulatedDrive(letter).InsertedNumber(); }
 

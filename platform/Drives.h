@@ -33,6 +33,9 @@ bool GetVolumeLabel(const std::string& root, std::string& label);
 // Emulated removable drives only (others raise EMachineError).
 // Makes medium number (1 or more) the inserted one; a new one is blank.
 void InsertMedium(char letter, int number);
+// Leaves the drive empty: its root does not exist until a medium goes in.
+void EjectMedium(char letter);
+// 0 for an empty drive.
 int InsertedMedium(char letter);
 struct TMediumInfo {
     int Number = 0;

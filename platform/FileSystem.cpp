@@ -261,7 +261,7 @@ bool CopyFile(const std::string& existingFileName, const std::string& newFileNam
 bool MoveFile(const std::string& existingFileName, const std::string& newFileName)
 {
     const auto src = HostPathOf(existingFileName);
-    const auto dst = HostPathOf(newFileName);
+    auto dst = HostPathOf(newFileName);
     if (!src || !dst) {
         errno = ENOENT;
         return false;
@@ -269,12 +269,18 @@ bool MoveFile(const std::string& existingFileName, const std::string& newFileNam
     struct stat st {};
     if (::stat(src->c_str(), &st) != 0)
         return false;
-    // Renaming to another case of the same name is allowed; any other
-    // existing target is not.
+    // Renaming to another case of the same name is allowed (the new name
+    // takes the case written); any other existing target is not.
     struct stat target {};
-    if (::lstat(dst->c_str(), &target) == 0 && !(target.st_ino == st.st_ino && target.st_dev == st.st_dev)) {
-        errno = EEXIST;
-        return false;
+    if (::lstat(dst->c_str(), &target) == 0) {
+        if (!(target.st_ino == st.st_ino && target.st_dev == st.st_dev)) {
+            errno = EEXIST;
+            return false;
+        }
+        *dst = dst->substr(0, dst->find_last_of('/') + 1) + ExtractFileName(ExcludeTrailingBackslash(newFileName));
+        if (*dst == *src)
+            return true;
+        return ::rename(src->c_str(), dst->c_str()) == 0;
     }
     if (::renameat2(AT_FDCWD, src->c_str(), AT_FDCWD, dst->c_str(), RENAME_NOREPLACE) == 0)
         return true;

@@ -59,7 +59,7 @@ struct TIniBuilder {
     // The section of that name, made (at the current line) when new.
     TIniData::TSection* Section(std::string_view section)
     {
-        std::string name = Decode(section);
+        std::string name = Decode(Trim(section));
         for (auto& s : data.sections_)
             if (AnsiSameText(s.Name, name))
                 return &s;
@@ -69,7 +69,7 @@ struct TIniBuilder {
 
     void Error(int line, std::string what)
     {
-        if (data.firstErrorLine_ == 0) {
+        if (data.firstErrorLine_ == 0 || line < data.firstErrorLine_) {
             data.firstErrorLine_ = line;
             data.firstError_ = std::move(what);
         }
@@ -112,6 +112,8 @@ struct TIniBuilder {
     {
         if (line.front() == ';' || line.front() == '#')
             return;
+        if (line.front() == '[' && line.find(']') != std::string_view::npos)
+            return;   // a section header: the reader has taken it
         const size_t eq = line.find_first_of("=:");
         if (line.front() == '[' || eq == std::string_view::npos || !sectionSeen) {
             Error(lineNumber, "not a section, a name=value line or a comment");
@@ -127,10 +129,12 @@ struct TIniBuilder {
         Add(currentSection, Trim(line.substr(0, eq)), value);
     }
 
-    static int Handler(void* user, const char* section, const char* name, const char* value)
+    // The section is the one the reader saw last: inih does not see the
+    // overlong headers the reader kept from it.
+    static int Handler(void* user, const char* /*section*/, const char* name, const char* value)
     {
         auto* self = static_cast<TIniBuilder*>(user);
-        self->Add(section, name, value);
+        self->Add(self->sectionSeen ? std::string_view(self->currentSection) : std::string_view(), name, value);
         return 1;
     }
 };

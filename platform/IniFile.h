@@ -20,7 +20,8 @@ public:
 
     bool Loaded() const { return loaded_; }
     int FirstErrorLine() const { return firstErrorLine_; }   // 0: none
-    std::string FirstErrorText() const;
+    std::string FirstErrorText() const;                      // "line N: why"
+    const std::string& FirstErrorReason() const { return firstError_; }   // "why"
 
     bool HasSection(std::string_view section) const;
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;

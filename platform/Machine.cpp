@@ -10,6 +10,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/TextCase.h"
+#include "platform/WinPath.h"
 
 namespace {
 
@@ -50,9 +51,6 @@ std::optional<TDriveType> TypeNamed(const std::string& name)
 
 } // namespace
 
-// Forgets the current folder too; WinPath keeps it and asks for this reset.
-void ResetCurrentDir();
-
 std::string TMachine::DefaultFolder()
 {
     if (const char* v = std::getenv("VORN_MACHINE"); v != nullptr && *v != '\0')
@@ -72,6 +70,8 @@ std::string TMachine::CurrentFolder()
     const TState& s = State();
     return s.folder.empty() ? DefaultFolder() : s.folder;
 }
+
+std::string TMachine::ChosenFolder() { return State().folder; }
 
 void TMachine::Use(const std::string& hostFolder)
 {
@@ -116,7 +116,7 @@ int TDriveEntry::InsertedNumber() const
 {
     std::ifstream in(HostPath + "/inserted");
     long n = 0;
-    if (in >> n && n >= 1 && n <= 9999)
+    if (in >> n && n >= 0 && n <= 9999)
         return static_cast<int>(n);
     return 1;
 }
@@ -126,7 +126,11 @@ std::string TDriveEntry::LabelHostPath(int n) const { return MediumHostPath(n) +
 
 std::string TDriveEntry::RootHostPath() const
 {
-    return Emulated() ? MediumHostPath(InsertedNumber()) : HostPath;
+    if (!Emulated())
+        return HostPath;
+    const int n = InsertedNumber();
+    // An empty drive's root is a folder that is never made.
+    return n > 0 ? MediumHostPath(n) : HostPath + "/no medium";
 }
 
 const TDriveEntry* TMachine::Drive(char letter) const
@@ -148,7 +152,7 @@ std::vector<TDriveEntry> TMachine::ParseDrives(const std::string& text, const st
                              + ": " + what);
     };
     if (ini.FirstErrorLine() != 0)
-        throw fail(ini.FirstErrorLine(), ini.FirstErrorText().substr(ini.FirstErrorText().find(": ") + 2) + ".");
+        throw fail(ini.FirstErrorLine(), ini.FirstErrorReason() + ".");
     std::vector<TDriveEntry> drives;
     for (const std::string& section : ini.Sections()) {
         const int line = ini.Line(section, "");

@@ -5,9 +5,10 @@
 //
 // The folder is $VORN_MACHINE when set, otherwise
 // $XDG_DATA_HOME/vorn-backup/machine (~/.local/share/vorn-backup/machine).
-// drives.ini is read on first use and kept; registry.ini is read afresh by
-// every key opening. Errors are EMachineError with a clear text; they are
-// raised again at each use until the cause is fixed (nothing is written).
+// drives.ini is read on first use and kept (Reload forgets it); registry.ini
+// is read afresh by every registry call. Errors are EMachineError with a
+// clear text, raised again at each use until the cause is fixed; nothing is
+// written to repair them.
 //
 // drives.ini, one section per drive letter:
 //   [A:]
@@ -17,7 +18,7 @@
 // For an emulated removable drive (type removable with a capacity) the path
 // is the box of media: medium1/, medium2/, ... each with its label in
 // mediumN.label beside it, and the number of the inserted one in "inserted"
-// (medium 1 when absent).
+// (medium 1 when absent, 0 for an empty drive).
 #pragma once
 
 #include <cstdint>
@@ -45,8 +46,8 @@ struct TDriveEntry {
     int64_t Capacity = 0;       // > 0 only for emulated removable media
 
     bool Emulated() const { return Type == dtRemovable && Capacity > 0; }
-    // Emulated media: the inserted medium's number (from the box), and the
-    // folder of medium n and of its label.
+    // Emulated media: the inserted medium's number (from the box; 0 when the
+    // drive is empty), and the folder of medium n and of its label.
     int InsertedNumber() const;
     std::string MediumHostPath(int n) const;
     std::string LabelHostPath(int n) const;
@@ -69,6 +70,8 @@ public:
     static std::string DefaultFolder();
     // The folder in use (not checked, not loaded).
     static std::string CurrentFolder();
+    // The folder given to Use, or "" while the environment's is in use.
+    static std::string ChosenFolder();
 
     const std::string& Folder() const { return folder_; }
     std::string RegistryFile() const { return folder_ + "/registry.ini"; }

@@ -68,18 +68,19 @@ std::string Edit(const std::string& text, const std::string& section, const std:
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     const std::string entry = name + "=" + value;
-    bool inSection = false;
-    size_t lastInSection = std::string::npos;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    bool inSection = false, replaced = false;
+    size_t lastInSection = std::string::npos;   // where a new value goes
+    for (size_t i = 0; i < lines.size() && !replaced; ++i) {
         const std::string_view t = Trim(lines[i]);
         if (!t.empty() && t.front() == '[') {
             const size_t close = t.find(']');
             const bool match = close != std::string_view::npos && AnsiSameText(Trim(t.substr(1, close - 1)), section);
             if (inSection && !match)
-                break;
-            inSection = inSection || match;
-            if (match)
+                break;   // the first section of that name is the key
+            if (match) {
+                inSection = true;
                 lastInSection = i;
+            }
             continue;
         }
         if (!inSection || t.empty() || t.front() == ';' || t.front() == '#')
@@ -88,17 +89,12 @@ std::string Edit(const std::string& text, const std::string& section, const std:
         const size_t eq = t.find_first_of("=:");
         if (eq != std::string_view::npos && AnsiSameText(Trim(t.substr(0, eq)), name)) {
             lines[i] = entry;
-            lastInSection = std::string::npos;
-            inSection = false;
-            std::string out;
-            for (const auto& l : lines)
-                out += l + "\n";
-            return out;
+            replaced = true;
         }
     }
-    if (lastInSection != std::string::npos) {
+    if (!replaced && lastInSection != std::string::npos) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastInSection) + 1, entry);
-    } else {
+    } else if (!replaced) {
         if (!lines.empty() && !Trim(lines.back()).empty())
             lines.emplace_back();
         lines.push_back("[" + section + "]");

@@ -34,6 +34,10 @@ std::string GetTempFileName(const std::string& folder, const std::string& prefix
     // Start at a number unlikely to be in use and walk the 16-bit space once.
     const unsigned start = static_cast<unsigned>(ts.tv_nsec / 1000 + getpid()) + counter.fetch_add(1);
     const std::string pre = prefix.substr(0, 3);
+    if (pre.find_first_of(std::string("\0/\\:", 4)) != std::string::npos) {
+        errno = EINVAL;   // the prefix would not stay part of one name
+        return {};
+    }
     for (unsigned k = 0; k < 0x10000; ++k) {
         const unsigned unique = ((start + k) & 0xFFFF) == 0 ? 1 : (start + k) & 0xFFFF;
         char hex[8];

@@ -91,7 +91,6 @@ std::optional<std::string> FindNoCase(const std::string& folder, const std::stri
 
 } // namespace
 
-// Called by the machine when it is switched or reloaded.
 void ResetCurrentDir() { CurrentDir().clear(); }
 
 std::string ExpandFileName(const std::string& fileName)
@@ -115,9 +114,7 @@ std::string ExpandFileName(const std::string& fileName)
             base = SameText(current.substr(0, 2), drive) ? current : drive + "\\";
         }
     } else {
-        const std::string current = GetCurrentDir();
-        if (current.size() >= 2 && IsSep(current[0]) && IsSep(current[1]))
-            return ExpandFileName(IsSep(rest.front()) ? current.substr(0, 2) + std::string(rest) : current + "\\" + std::string(rest));
+        const std::string current = GetCurrentDir();   // always "X:\..."
         drive = current.substr(0, 2);
         if (!IsSep(rest.front()))
             base = current;
@@ -130,6 +127,9 @@ std::string ExpandFileName(const std::string& fileName)
 
 std::optional<std::string> HostPathOf(const std::string& fileName)
 {
+    // A NUL would cut the host name short and name another file.
+    if (fileName.find('\0') != std::string::npos)
+        return std::nullopt;
     const std::string full = ExpandFileName(fileName);
     if (full.size() < 3 || full[1] != ':')
         return std::nullopt;

@@ -16,7 +16,7 @@
 std::string ExpandFileName(const std::string& fileName);
 
 // The host path of a Windows path (made full first). Nothing for a drive
-// letter without a root, a network path or an empty name. Throws
+// letter without a root, a network path, an empty name or one holding NUL. Throws
 // EMachineError when the machine cannot be loaded.
 std::optional<std::string> HostPathOf(const std::string& fileName);
 
@@ -30,3 +30,6 @@ std::string WindowsPathOf(const std::string& hostPath);
 std::string GetCurrentDir();
 // False (and unchanged) when the folder does not exist.
 bool SetCurrentDir(const std::string& dir);
+// Forgets the current folder, so the next use takes the host's again. The
+// machine calls it when it is switched or reloaded.
+void ResetCurrentDir();
