@@ -134,6 +134,70 @@ const char* const kInvalidDistance64 = "decoded an invalid distance symbol: grea
 const char* const kDistanceTooFar = "distance reaches before the start of the decoded data [DecodeData]";
 const char* const kWhereDecode = "TZpDfInBitStream.DiscardBits";
 
+// Copies length bytes from distance back (distance <= bytes before out).
+// Writes whole 8-byte words, so up to 7 bytes past the end are scratched;
+// the window keeps room for that.
+inline uint8_t* CopyMatch(uint8_t* out, uint32_t length, uint32_t distance)
+{
+    uint8_t* const end = out + length;
+    const uint8_t* src = out - distance;
+    uint64_t w, x;
+    // Most matches are short: the first words go unconditionally, so the
+    // common case takes no loop branch. Each word reads bytes at least one
+    // word back, which are final already.
+    if (distance >= 16) {
+        std::memcpy(&w, src, 8), std::memcpy(&x, src + 8, 8);
+        std::memcpy(out, &w, 8), std::memcpy(out + 8, &x, 8);
+        std::memcpy(&w, src + 16, 8), std::memcpy(&x, src + 24, 8);
+        std::memcpy(out + 16, &w, 8), std::memcpy(out + 24, &x, 8);
+        if (length > 32) {
+            src += 32;
+            out += 32;
+            do {
+                std::memcpy(&w, src, 8), std::memcpy(&x, src + 8, 8);
+                std::memcpy(out, &w, 8), std::memcpy(out + 8, &x, 8);
+                src += 16;
+                out += 16;
+            } while (out < end);
+        }
+    } else if (distance >= 8) {
+        std::memcpy(&w, src, 8), std::memcpy(out, &w, 8);
+        std::memcpy(&w, src + 8, 8), std::memcpy(out + 8, &w, 8);
+        std::memcpy(&w, src + 16, 8), std::memcpy(out + 16, &w, 8);
+        if (length > 24) {
+            src += 24;
+            out += 24;
+            do {
+                std::memcpy(&w, src, 8);
+                std::memcpy(out, &w, 8);
+                src += 8;
+                out += 8;
+            } while (out < end);
+        }
+    } else if (distance == 1) {
+        w = 0x0101010101010101ull * *src;
+        do {
+            std::memcpy(out, &w, 8);
+            out += 8;
+        } while (out < end);
+    } else {
+        // The pattern repeats every distance bytes, so also every multiple of
+        // it: once a multiple of at least 8 bytes exists, copy by words.
+        static constexpr uint8_t kStep[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+        const unsigned step = kStep[distance];
+        for (unsigned i = 0; i < step && out < end; ++i)
+            *out = *src, ++out, ++src;
+        src = out - step;
+        while (out < end) {
+            std::memcpy(&w, src, 8);
+            std::memcpy(out, &w, 8);
+            src += 8;
+            out += 8;
+        }
+    }
+    return end;
+}
+
 [[noreturn]] void Corrupt(const std::string& cause)
 {
     throw EZpInternalInflateError(cause);
@@ -145,18 +209,23 @@ public:
         : deflate64_((work.Options() & dfoDeflate64) != 0), in_(source, &work.PercentHook, work.SourceSize),
           out_(dest, work.StopAfterSize, (work.Options() & dfoVerifyOnly) != 0, (work.Options() & dfoAdler32) != 0,
                deflate64_),
-          litTable_(kLitTableSize), distTable_(kDistTableSize)
+          litTable_(new uint32_t[kLitTableSize]), distTable_(new uint32_t[kDistTableSize])
     {
         cursor_ = out_.Begin();
     }
 
     void Run();
-    uint32_t Finish() { return out_.Finish(cursor_); }
+    uint32_t Finish()
+    {
+        const uint32_t sum = out_.Finish(cursor_);
+        cursor_ = out_.Begin(); // everything has left the window
+        return sum;
+    }
     // Lets whatever was decoded leave, when an exception ends decoding.
     void FlushQuietly()
     {
         try {
-            out_.Finish(cursor_);
+            Finish();
         } catch (...) {
         }
     }
@@ -169,12 +238,14 @@ private:
     void FixedTables();
     void ReadLitDistCodeLengths(const TZpDfDecodeHuffmanTree& cl, uint8_t* lengths, unsigned count);
     void DecodeData();
+    bool FastLoop(uint8_t*& out, const uint8_t* limit, const uint8_t* begin);
 
     bool deflate64_;
     TZpDfInBitStream in_;
     TZpDfOutputWindow out_;
     uint8_t* cursor_;
-    std::vector<uint32_t> litTable_, distTable_;
+    // Filled by each block's table build before use.
+    std::unique_ptr<uint32_t[]> litTable_, distTable_;
     bool fixedReady_ = false;
 };
 
@@ -223,8 +294,8 @@ void TDecoder::FixedTables()
     std::fill(lengths + 280, lengths + 288, 8);
     std::fill(lengths + 288, lengths + 320, 5);
     const bool d64 = deflate64_;
-    BuildFastTable(litTable_.data(), kLitRoot, lengths, 288, [d64](unsigned s) { return LiteralInfo(s, d64); });
-    BuildFastTable(distTable_.data(), kDistRoot, lengths + 288, 32, [d64](unsigned s) { return DistanceInfo(s, d64); });
+    BuildFastTable(litTable_.get(), kLitRoot, lengths, 288, [d64](unsigned s) { return LiteralInfo(s, d64); });
+    BuildFastTable(distTable_.get(), kDistRoot, lengths + 288, 32, [d64](unsigned s) { return DistanceInfo(s, d64); });
     fixedReady_ = true;
 }
 
@@ -245,9 +316,9 @@ void TDecoder::DynamicBlock()
     uint8_t lengths[318] = {};
     ReadLitDistCodeLengths(cl, lengths, hlit + hdist);
     const bool d64 = deflate64_;
-    if (!BuildFastTable(litTable_.data(), kLitRoot, lengths, hlit, [d64](unsigned s) { return LiteralInfo(s, d64); }))
+    if (!BuildFastTable(litTable_.get(), kLitRoot, lengths, hlit, [d64](unsigned s) { return LiteralInfo(s, d64); }))
         Corrupt("over-subscribed literal/length code lengths [InflateDynamicBlock]");
-    if (!BuildFastTable(distTable_.data(), kDistRoot, lengths + hlit, hdist,
+    if (!BuildFastTable(distTable_.get(), kDistRoot, lengths + hlit, hdist,
                         [d64](unsigned s) { return DistanceInfo(s, d64); }))
         Corrupt("over-subscribed distance code lengths [InflateDynamicBlock]");
     fixedReady_ = false;
@@ -296,8 +367,8 @@ void TDecoder::ReadLitDistCodeLengths(const TZpDfDecodeHuffmanTree& cl, uint8_t*
 // copies by 8-byte words when the distance allows.
 void TDecoder::DecodeData()
 {
-    const uint32_t* const lit = litTable_.data();
-    const uint32_t* const dist = distTable_.data();
+    const uint32_t* const lit = litTable_.get();
+    const uint32_t* const dist = distTable_.get();
     constexpr uint32_t kLitMask = (1u << kLitRoot) - 1, kDistMask = (1u << kDistRoot) - 1;
     uint8_t* const begin = out_.Begin();
     uint8_t* limit = out_.WritePoint();
@@ -308,6 +379,22 @@ void TDecoder::DecodeData()
         limit = begin + stop;
     uint8_t* out = cursor_;
     for (;;) {
+        if (out >= limit) [[unlikely]] {
+            if (stop > 0 && out_.Position(out) >= stop) {
+                cursor_ = out;
+                throw EZpPartSizedInflate();
+            }
+            out = out_.Slide(out);
+            limit = out_.WritePoint();
+        }
+        // Up to three literals per step: stop two bytes early so a stop size
+        // is met by the symbol that reaches it.
+        if (FastLoop(out, limit - 2, begin))
+            return;
+        if (out >= limit)
+            continue;
+        // Near the end of the byte buffer or of the window: one symbol with
+        // every check, then try the fast loop again.
         in_.Refill();
         uint64_t bits = in_.Bits();
         uint32_t e = lit[bits & kLitMask];
@@ -356,34 +443,126 @@ void TDecoder::DecodeData()
                 cursor_ = out;
                 Corrupt(kDistanceTooFar);
             }
-            const uint8_t* src = out - distance;
-            uint8_t* const end = out + length;
-            if (distance >= 8) {
-                do {
-                    uint64_t w;
-                    std::memcpy(&w, src, 8);
-                    std::memcpy(out, &w, 8);
-                    src += 8;
-                    out += 8;
-                } while (out < end);
-            } else if (distance == 1) {
-                std::memset(out, *src, length);
-            } else {
-                do
-                    *out++ = *src++;
-                while (out < end);
-            }
-            out = end;
-        }
-        if (out >= limit) [[unlikely]] {
-            if (stop > 0 && out_.Position(out) >= stop) {
-                cursor_ = out;
-                throw EZpPartSizedInflate();
-            }
-            out = out_.Slide(out);
-            limit = out_.WritePoint();
+            out = CopyMatch(out, length, distance);
         }
     }
+}
+
+// Decodes while the byte buffer holds at least kFastMargin bytes and the
+// output is below limit, with the bit state in locals (stores through the
+// output pointer would otherwise force it back to memory). Returns true at
+// the end of the block; errors raise as in the careful loop.
+bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* begin)
+{
+    constexpr uint32_t kLitMask = (1u << kLitRoot) - 1, kDistMask = (1u << kDistRoot) - 1;
+    const uint32_t* const lit = litTable_.get();
+    const uint32_t* const dist = distTable_.get();
+    TZpDfInBitStream::TState st = in_.Export();
+    const uint8_t* in = st.next;
+    const uint8_t* const inLast = st.end - TZpDfInBitStream::kFastMargin;
+    uint64_t bits = st.bits;
+    unsigned count = st.count;
+    uint8_t* out = outRef;
+    bool endOfBlock = false;
+    const char* failure = nullptr;
+
+    // Each step ends by loading the next symbol's table entry, so that its
+    // lookup overlaps the copy of a match.
+    uint64_t w;
+    auto refill = [&] {
+        std::memcpy(&w, in, 8);
+        bits |= w << count;
+        in += (63 - count) >> 3;
+        count |= 56;
+    };
+    if (in > inLast || out >= limit)
+        goto done;
+    refill();
+    for (uint32_t e = lit[bits & kLitMask];;) {
+        if (e & kSub) [[unlikely]] {
+            bits >>= kLitRoot;
+            count -= kLitRoot;
+            e = lit[(e >> 16) + (bits & ((1u << ((e >> 8) & 31)) - 1))];
+            const unsigned rest = (e & 0xFF) - kLitRoot;
+            bits >>= rest;
+            count -= rest;
+        } else {
+            bits >>= e & 0xFF;
+            count -= e & 0xFF;
+        }
+        if (e & kLiteral) {
+            *out++ = static_cast<uint8_t>(e >> 16);
+            // After one literal at least 41 bits remain: two more short
+            // literals (no subtable, at most 11 bits each) fit without a refill.
+            uint32_t e2 = lit[bits & kLitMask];
+            if (e2 & kLiteral) {
+                bits >>= e2 & 0xFF;
+                count -= e2 & 0xFF;
+                *out++ = static_cast<uint8_t>(e2 >> 16);
+                e2 = lit[bits & kLitMask];
+                if (e2 & kLiteral) {
+                    bits >>= e2 & 0xFF;
+                    count -= e2 & 0xFF;
+                    *out++ = static_cast<uint8_t>(e2 >> 16);
+                }
+            }
+            if (in > inLast || out >= limit)
+                break;
+            refill();
+            e = lit[bits & kLitMask];
+            continue;
+        }
+        if (e & kSpecial) {
+            if ((e >> 16) == 0) {
+                endOfBlock = true;
+                break;
+            }
+            failure = kInvalidLength;
+            break;
+        }
+        const unsigned lextra = (e >> 8) & 31;
+        const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << lextra) - 1));
+        bits >>= lextra;
+        count -= lextra;
+        if (count < 32) // only Deflate64 lengths need this
+            refill();
+        uint32_t d = dist[bits & kDistMask];
+        if (d & kSub) [[unlikely]] {
+            bits >>= kDistRoot;
+            count -= kDistRoot;
+            d = dist[(d >> 16) + (bits & ((1u << ((d >> 8) & 31)) - 1))];
+            const unsigned rest = (d & 0xFF) - kDistRoot;
+            bits >>= rest;
+            count -= rest;
+        } else {
+            bits >>= d & 0xFF;
+            count -= d & 0xFF;
+        }
+        if (d & kSpecial) {
+            failure = deflate64_ ? kInvalidDistance64 : kInvalidDistance;
+            break;
+        }
+        const unsigned dextra = (d >> 8) & 31;
+        const uint32_t distance = (d >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << dextra) - 1));
+        bits >>= dextra;
+        count -= dextra;
+        if (distance > static_cast<size_t>(out - begin)) {
+            failure = kDistanceTooFar;
+            break;
+        }
+        refill();
+        e = lit[bits & kLitMask];
+        out = CopyMatch(out, length, distance);
+        if (in > inLast || out >= limit)
+            break;
+    }
+done:
+    in_.Import({in, st.end, bits, count});
+    outRef = out;
+    cursor_ = out;
+    if (failure)
+        Corrupt(failure);
+    return endOfBlock;
 }
 
 } // namespace

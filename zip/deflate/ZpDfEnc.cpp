@@ -20,6 +20,7 @@ constexpr uint32_t kKindsMask = dfoStored | dfoStatic | dfoDynamic;
 enum class TBlockMode { bmFixedOnly, bmDynamicOnly, bmSmallest };
 
 // Everything one call of the fixed-code or dynamic-code modes works with.
+template <class TPos>
 class TEncoder {
 public:
     // good, lazy and chain are the working values (no limit = INT32_MAX,
@@ -62,14 +63,15 @@ private:
     const TZpDeflateHelper& work_;
     TBlockMode mode_;
     bool deflate64_;
-    TZpDfInputWindow window_;
+    TZpDfInputWindow<TPos> window_;
     TZpDfLZStream lz_;
     TZpDfOutBitStream out_;
     int32_t good_, lazy_, chain_;
     uint8_t lengths_[318];
 };
 
-uint32_t TEncoder::Run()
+template <class TPos>
+uint32_t TEncoder<TPos>::Run()
 {
     TZpDfMatch pending, found;
     bool due = false;
@@ -126,7 +128,8 @@ uint32_t TEncoder::Run()
     return window_.UsesAdler32() ? sum : ~sum;
 }
 
-void TEncoder::WriteFixed(bool final)
+template <class TPos>
+void TEncoder<TPos>::WriteFixed(bool final)
 {
     const auto& lit = TZpDfDecodeHuffmanTree::FixedLiteralTree();
     out_.PutBits(2 | (final ? 1 : 0), 3);
@@ -135,7 +138,8 @@ void TEncoder::WriteFixed(bool final)
     out_.PutBits(eob & 0xFFFF, (eob >> 16) & 0xFF);
 }
 
-void TEncoder::WriteStored(bool final)
+template <class TPos>
+void TEncoder<TPos>::WriteStored(bool final)
 {
     uint64_t left = lz_.Covered();
     int64_t offset = lz_.FirstOffset();
@@ -153,7 +157,8 @@ void TEncoder::WriteStored(bool final)
     }
 }
 
-void TEncoder::WriteBlock(bool final)
+template <class TPos>
+void TEncoder<TPos>::WriteBlock(bool final)
 {
     if (mode_ == TBlockMode::bmFixedOnly) {
         WriteFixed(final);
@@ -313,8 +318,11 @@ uint32_t Deflate(TStream* aSource, TStream* aDest, TZpDeflateHelper* aHelper)
             const TBlockMode mode = kinds == dfoStatic    ? TBlockMode::bmFixedOnly
                                     : kinds == dfoDynamic ? TBlockMode::bmDynamicOnly
                                                           : TBlockMode::bmSmallest;
-            TEncoder encoder(aSource, aDest, work, mode, good, lazy, chain);
-            result = encoder.Run();
+            // 16-bit chain entries cover every plain Deflate window.
+            if (work.Options() & dfoDeflate64)
+                result = TEncoder<uint32_t>(aSource, aDest, work, mode, good, lazy, chain).Run();
+            else
+                result = TEncoder<uint16_t>(aSource, aDest, work, mode, good, lazy, chain).Run();
         }
     } catch (const EZpInternalDeflateError& e) {
         throw EZpDeflateError(e.Message());

@@ -12,7 +12,8 @@ namespace {
 constexpr uint32_t kSlack = 16;
 }
 
-TZpDfInputWindow::TZpDfInputWindow(TStream* source, int64_t percentSize, uint32_t historySize, int32_t chainLimit,
+template <class TPos>
+TZpDfInputWindow<TPos>::TZpDfInputWindow(TStream* source, int64_t percentSize, uint32_t historySize, int32_t chainLimit,
                                    bool deflate64, bool adler32, const TZpPercentHook* hook)
     : source_(source), sourceStart_(source->Position()), hook_(hook), percentSize_(percentSize),
       history_(historySize), historyMask_(historySize - 1), maxMatch_(deflate64 ? 65536 : 258),
@@ -26,7 +27,8 @@ TZpDfInputWindow::TZpDfInputWindow(TStream* source, int64_t percentSize, uint32_
     hash_ = ((uint32_t(buf_[0]) << 5) ^ buf_[1]) & kHashMask;
 }
 
-void TZpDfInputWindow::Fill()
+template <class TPos>
+void TZpDfInputWindow<TPos>::Fill()
 {
     const uint32_t from = lookEnd_;
     while (lookEnd_ < bufSize_) {
@@ -42,15 +44,16 @@ void TZpDfInputWindow::Fill()
                              : ZpCrc32Update(checksum_, buf_.data() + from, lookEnd_ - from);
 }
 
-void TZpDfInputWindow::Slide()
+template <class TPos>
+void TZpDfInputWindow<TPos>::Slide()
 {
     const uint32_t shift = winStart_;
     std::memmove(buf_.data(), buf_.data() + shift, lookEnd_ - shift);
     // Positions before the new buffer start are forgotten.
-    for (uint32_t& v : head_)
-        v = v > shift ? v - shift : 0;
-    for (uint32_t& v : prev_)
-        v = v > shift ? v - shift : 0;
+    for (TPos& v : head_)
+        v = static_cast<TPos>(v > shift ? v - shift : 0);
+    for (TPos& v : prev_)
+        v = static_cast<TPos>(v > shift ? v - shift : 0);
     base_ += shift;
     cur_ -= shift;
     lookEnd_ -= shift;
@@ -59,14 +62,16 @@ void TZpDfInputWindow::Slide()
         Fill();
 }
 
-void TZpDfInputWindow::Passed(uint32_t count)
+template <class TPos>
+void TZpDfInputWindow<TPos>::Passed(uint32_t count)
 {
     consumed_ += count;
     if ((consumed_ & 4095) == 0 && hook_ && *hook_ && percentSize_ > 0)
         (*hook_)(static_cast<int>(std::nearbyint(double(consumed_) * 100.0 / double(percentSize_))));
 }
 
-void TZpDfInputWindow::Advance(uint32_t count, uint32_t hashCount)
+template <class TPos>
+void TZpDfInputWindow<TPos>::Advance(uint32_t count, uint32_t hashCount)
 {
     ZpAssert(count <= LookAhead(), "TZpDfInputWindow.Advance: seem to be advancing into the unknown");
     ZpAssert(count == hashCount || count == hashCount + 1, "TZpDfInputWindow.Advance: the parameters are plain wrong");
@@ -82,10 +87,14 @@ void TZpDfInputWindow::Advance(uint32_t count, uint32_t hashCount)
     }
 }
 
-void TZpDfInputWindow::ReadSourceAt(uint8_t* buffer, size_t count, int64_t offset)
+template <class TPos>
+void TZpDfInputWindow<TPos>::ReadSourceAt(uint8_t* buffer, size_t count, int64_t offset)
 {
     const int64_t here = source_->Position();
     source_->Seek(sourceStart_ + offset, soFromBeginning);
     source_->ReadBuffer(std::span<uint8_t>(buffer, count));
     source_->Seek(here, soFromBeginning);
 }
+
+template class TZpDfInputWindow<uint16_t>;
+template class TZpDfInputWindow<uint32_t>;

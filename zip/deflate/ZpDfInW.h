@@ -15,6 +15,9 @@ struct TZpDfMatch {
     uint8_t literal = 0;
 };
 
+// TPos holds a buffer position + 1 (0 = empty): 16 bits suffice for plain
+// Deflate windows and halve the chain tables; Deflate64 needs 32.
+template <class TPos>
 class TZpDfInputWindow {
 public:
     TZpDfInputWindow(TStream* source, int64_t percentSize, uint32_t historySize, int32_t chainLimit, bool deflate64,
@@ -64,7 +67,7 @@ private:
     {
         hash_ = ((hash_ << 5) ^ buf_[p + 2]) & kHashMask;
         prev_[(static_cast<uint64_t>(base_) + p) & historyMask_] = head_[hash_];
-        head_[hash_] = p + 1;
+        head_[hash_] = static_cast<TPos>(p + 1);
     }
 
     TStream* source_;
@@ -84,12 +87,13 @@ private:
     int64_t base_ = 0;   // source offset of buf_[0]
     uint32_t hash_ = 0;
     // Buffer position + 1 of the most recent position per hash; 0 = empty.
-    std::vector<uint32_t> head_;
+    std::vector<TPos> head_;
     // Indexed by source offset modulo W: the previous position (+1) with the same hash.
-    std::vector<uint32_t> prev_;
+    std::vector<TPos> prev_;
 };
 
-inline bool TZpDfInputWindow::SearchMatch(uint32_t goodLength, TZpDfMatch& result, uint32_t pendingLength)
+template <class TPos>
+inline bool TZpDfInputWindow<TPos>::SearchMatch(uint32_t goodLength, TZpDfMatch& result, uint32_t pendingLength)
 {
     const uint32_t c = cur_;
     Insert(c);
@@ -111,14 +115,18 @@ inline bool TZpDfInputWindow::SearchMatch(uint32_t goodLength, TZpDfMatch& resul
     uint16_t first2, tail2;
     std::memcpy(&first2, here, 2);
     std::memcpy(&tail2, here + best - 1, 2);
-    uint32_t cand = prev_[(static_cast<uint64_t>(base_) + c) & historyMask_];
+    // W divides 2^32, so the low 32 bits of the base give the same slots.
+    const uint32_t baseLow = static_cast<uint32_t>(base_);
+    const TPos* const chain = prev_.data();
+    const uint8_t* const buf = buf_.data();
+    uint32_t cand = chain[(baseLow + c) & historyMask_];
     const uint32_t lowest = winStart_ + 1; // in the +1 coordinates of the chain
     while (cand >= lowest && probes > 0) {
         --probes;
         const uint32_t p = cand - 1;
         if (p >= c)
             break;
-        const uint8_t* const there = buf_.data() + p;
+        const uint8_t* const there = buf + p;
         uint16_t a, b;
         std::memcpy(&a, there + best - 1, 2);
         std::memcpy(&b, there, 2);
@@ -145,7 +153,7 @@ inline bool TZpDfInputWindow::SearchMatch(uint32_t goodLength, TZpDfMatch& resul
                 std::memcpy(&tail2, here + best - 1, 2);
             }
         }
-        cand = prev_[(static_cast<uint64_t>(base_) + p) & historyMask_];
+        cand = chain[(baseLow + p) & historyMask_];
     }
     if (best >= 3 && best > pendingLength) {
         result.length = best;

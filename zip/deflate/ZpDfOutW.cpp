@@ -20,7 +20,7 @@ TZpDfOutputWindow::TZpDfOutputWindow(TStream* dest, int64_t stopAfterSize, bool 
     history_ = deflate64 ? 65536 : 32768;
     writePoint_ = history_ + kSlice;
     const size_t longest = deflate64 ? 65538 : 258;
-    buf_.resize(writePoint_ + longest + kOverrun);
+    buf_.reset(new uint8_t[writePoint_ + longest + kOverrun]);
     // A stop size is never above the first write point of the classic window.
     const int64_t stopLimit = deflate64 ? 98304 : 65536;
     stop_ = stopAfterSize > 0 ? std::min(stopAfterSize, stopLimit) : 0;
@@ -40,21 +40,21 @@ void TZpDfOutputWindow::Leave(const uint8_t* data, size_t count)
 
 uint8_t* TZpDfOutputWindow::Slide(uint8_t* cursor)
 {
-    const size_t fill = static_cast<size_t>(cursor - buf_.data());
+    const size_t fill = static_cast<size_t>(cursor - buf_.get());
     if (fill <= history_)
         return cursor;
     const size_t leaving = fill - history_;
-    Leave(buf_.data(), leaving);
-    std::memmove(buf_.data(), buf_.data() + leaving, history_);
-    return buf_.data() + history_;
+    Leave(buf_.get(), leaving);
+    std::memmove(buf_.get(), buf_.get() + leaving, history_);
+    return buf_.get() + history_;
 }
 
 uint8_t* TZpDfOutputWindow::PutRun(uint8_t* cursor, const uint8_t* data, size_t count)
 {
     while (count > 0) {
-        if (cursor >= buf_.data() + writePoint_)
+        if (cursor >= buf_.get() + writePoint_)
             cursor = Slide(cursor);
-        const size_t n = std::min(count, static_cast<size_t>(buf_.data() + writePoint_ - cursor));
+        const size_t n = std::min(count, static_cast<size_t>(buf_.get() + writePoint_ - cursor));
         std::memcpy(cursor, data, n);
         cursor += n;
         data += n;
@@ -67,7 +67,7 @@ uint32_t TZpDfOutputWindow::Finish(uint8_t* cursor)
 {
     if (!finished_) {
         finished_ = true;
-        Leave(buf_.data(), static_cast<size_t>(cursor - buf_.data()));
+        Leave(buf_.get(), static_cast<size_t>(cursor - buf_.get()));
     }
     return adler32_ ? checksum_ : ~checksum_;
 }

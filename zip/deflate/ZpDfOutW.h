@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "platform/Stream.h"
 
@@ -16,8 +16,8 @@ public:
 
     // The decoder writes at Cursor() directly; room is guaranteed for the
     // longest match plus 32 bytes of overrun past WritePoint().
-    uint8_t* Begin() { return buf_.data(); }
-    uint8_t* WritePoint() { return buf_.data() + writePoint_; }
+    uint8_t* Begin() { return buf_.get(); }
+    uint8_t* WritePoint() { return buf_.get() + writePoint_; }
     // Lets the bytes before the kept history leave; returns the new cursor.
     uint8_t* Slide(uint8_t* cursor);
     // Copies stored bytes in, sliding between pieces.
@@ -28,7 +28,7 @@ public:
     // (CRC-32 complemented, Adler-32 as is).
     uint32_t Finish(uint8_t* cursor);
     // Bytes produced so far (left + buffered).
-    int64_t Position(const uint8_t* cursor) const { return left_ + (cursor - buf_.data()); }
+    int64_t Position(const uint8_t* cursor) const { return left_ + (cursor - buf_.get()); }
     int64_t LeftCount() const { return left_; }
 
 private:
@@ -38,7 +38,8 @@ private:
     int64_t stop_;
     bool verifyOnly_, adler32_;
     size_t history_, writePoint_;
-    std::vector<uint8_t> buf_;
+    // Not cleared: copies read only bytes already decoded.
+    std::unique_ptr<uint8_t[]> buf_;
     uint32_t checksum_;
     int64_t left_ = 0;
     bool finished_ = false;

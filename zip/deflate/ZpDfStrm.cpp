@@ -76,7 +76,7 @@ void TZpDfOutBitStream::Finish()
 TZpDfLZStream::TZpDfLZStream() : xlat_(TZpDfTranslator::Instance())
 {
     // One step may put two tokens and the tail two more beyond the due point.
-    area_.resize((kMaxTokens + 4) * 5);
+    area_.reset(new uint8_t[(kMaxTokens + 4) * 5]);
     Clear(0);
 }
 
@@ -120,7 +120,7 @@ void TZpDfLZStream::Encode(TZpDfOutBitStream& out, const TZpDfDecodeHuffmanTree&
 {
     const uint32_t* litCodes = lit.EncodeTable();
     const uint32_t* distCodes = dist.EncodeTable();
-    const uint8_t* p = area_.data();
+    const uint8_t* p = area_.get();
     const uint8_t* const end = p + used_;
     while (p < end) {
         if (p[0] == 1) {

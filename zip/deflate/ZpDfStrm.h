@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/Stream.h"
@@ -12,7 +13,7 @@
 #include "zip/deflate/ZpDfXlat.h"
 
 class TZpDfDecodeHuffmanTree;
-class TZpDfInputWindow;
+
 
 // Bits leave least significant first through a 64-bit accumulator; whole
 // 32-bit words go to a 16 KiB buffer that is written out when full.
@@ -73,7 +74,7 @@ public:
 
     bool PutLiteral(uint8_t byte)
     {
-        uint8_t* p = area_.data() + used_;
+        uint8_t* p = area_.get() + used_;
         p[0] = 1;
         p[1] = byte;
         used_ += 2;
@@ -84,7 +85,7 @@ public:
     }
     bool PutMatch(uint32_t length, uint32_t distance)
     {
-        uint8_t* p = area_.data() + used_;
+        uint8_t* p = area_.get() + used_;
         p[0] = 0;
         const uint16_t l = static_cast<uint16_t>(length - 1), d = static_cast<uint16_t>(distance - 1);
         std::memcpy(p + 1, &l, 2);
@@ -123,7 +124,7 @@ private:
     bool DueByEstimate() const;
 
     const TZpDfTranslator& xlat_;
-    std::vector<uint8_t> area_;
+    std::unique_ptr<uint8_t[]> area_; // written before read: no clearing needed
     size_t used_ = 0;
     uint32_t literals_ = 0, matches_ = 0;
     uint32_t litFreq_[286];
@@ -201,6 +202,28 @@ public:
     template <class TSink>
     void ReadBuffer(size_t n, TSink&& sink);
 
+    // The decoder's fast loop works on a copy of the state in registers: it
+    // runs only while at least kFastMargin bytes stay in the byte buffer, so
+    // no phantom bits can appear, and hands the state back afterwards. Bits
+    // loaded but not consumed stay valid: the state keeps them.
+    // A fast step loads at most three words of 8 bytes, advancing 7 each.
+    static constexpr size_t kFastMargin = 32;
+    struct TState {
+        const uint8_t* next;
+        const uint8_t* end;
+        uint64_t bits;
+        unsigned count;
+    };
+    TState Export() const { return {buf_.data() + pos_, buf_.data() + end_, bits_, count_}; }
+    void Import(const TState& s)
+    {
+        const size_t pos = static_cast<size_t>(s.next - buf_.data());
+        loaded_ += pos - pos_;
+        pos_ = pos;
+        bits_ = s.bits;
+        count_ = s.count;
+    }
+
     // Source position just after the last byte used.
     void Release();
     uint64_t BytesUsed() const;
@@ -241,8 +264,12 @@ void TZpDfInBitStream::ReadBuffer(size_t n, TSink&& sink)
     }
     if (k)
         sink(small, k);
-    // The bit buffer now holds only phantom bits (or nothing); take the rest
-    // from the byte buffer.
+    if (n == 0)
+        return; // what stays in the bit buffer comes next
+    // The bit buffer holds no real byte now (anything above its count is a
+    // copy of bytes still in the byte buffer); take the rest from there.
+    bits_ = 0;
+    count_ = 0;
     while (n > 0) {
         if (pos_ == end_ && !FillBuffer())
             Exhausted("TZpDfInBitStream.ReadBuffer");
@@ -252,7 +279,4 @@ void TZpDfInBitStream::ReadBuffer(size_t n, TSink&& sink)
         loaded_ += m;
         n -= m;
     }
-    bits_ = 0;
-    count_ = 0;
-    phantom_ = 0;
 }
