@@ -223,6 +223,22 @@ TEST_F(ZpZipperTest, FailuresAreReportedPerItemAndTheRestIsWritten)
     ExpectPeersAccept(C("Backup/F.zip"));
 }
 
+TEST_F(ZpZipperTest, FileAboveFourGigabytesIsLeftOut)
+{
+    WriteFile(C("Data/HUGE.DB"), "");
+    fs::resize_file(C("Data/HUGE.DB"), 4294967296ULL);   // sparse: nothing is read
+    WriteFile(C("Data/SMALL.DB"), "small");
+    fs::create_directories(C("Backup"));
+    std::vector<TFailure> failures;
+    Backup("C:\\Backup\\H.zip", &failures);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].name, "Data/HUGE.DB");
+    EXPECT_EQ(failures[0].errorClass, ecFileOpenError);
+    const auto entries = ReadEntries("C:\\Backup\\H.zip");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries.count("Data/SMALL.DB"));
+}
+
 TEST_F(ZpZipperTest, DisketteArchiveStartsWithTheSingleDiskMarker)
 {
     WriteFile(C("Data/ONE.ADT"), TextBytes(20000));
