@@ -90,7 +90,8 @@ TEST_F(ZpZipperTest, DataFolderBackupIsReadableByUsAndByPeers)
         {"ORDERS.ADT", TextBytes(200000)}, {"ORDERS.ADI", TextBytes(3000, 3)}, {"cust.db", TextBytes(5000, 4)},
         {"form.px", "px"}, {"memo.mb", RandomBytes(70000)},   // incompressible: stored
         {"book.xls", TextBytes(100, 5)}, {"y.yg0", "y"}, {"check.val", "v"}, {"empty.adt", ""},
-        {"caf\xC3\xA9.adt", "accented name"}, {"README", "no extension"},
+        {"caf\xC3\xA9.adt", "accented name"}, {"\xCE\xA9mega.adt", "no Windows-1252 form"},
+        {"README", "no extension"},
     };
     const std::map<std::string, std::string> unwanted = {
         {"PROGRAM.EXE", "MZ"}, {"notes.txt", "t"}, {"hidden.adt", "h"}, {"sys.db", "s"},
@@ -135,6 +136,15 @@ TEST_F(ZpZipperTest, DataFolderBackupIsReadableByUsAndByPeers)
     EXPECT_EQ(cafe.FileName, "Data/caf\xE9.adt");   // Windows-1252 in the record
     EXPECT_EQ(cafe.GeneralPurposeFlags & kZpFlagUtf8, 0);
     EXPECT_EQ(orders.ExternalFileAttributes & 0xFF, uint32_t(kZpAttrArchive));
+    // A name the ANSI code page cannot hold is kept whole, as flagged UTF-8.
+    const auto& omega = entries.at("Data/\xCE\xA9mega.adt").header;
+    EXPECT_EQ(omega.FileName, "Data/\xCE\xA9mega.adt");
+    EXPECT_NE(omega.GeneralPurposeFlags & kZpFlagUtf8, 0);
+    if (fs::exists("/usr/bin/python3")) {
+        const TRun r = RunCommand("/usr/bin/python3 -c 'import sys,zipfile; print(\"\\n\".join(zipfile.ZipFile(sys.argv[1]).namelist()))' " +
+                                  Quote(C("Backup/PELLO.zip").string()));
+        EXPECT_NE(r.output.find("Data/\xCE\xA9mega.adt"), std::string::npos) << r.output;
+    }
 
     ExpectPeersAccept(C("Backup/PELLO.zip"));
 
