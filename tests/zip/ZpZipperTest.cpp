@@ -249,6 +249,30 @@ TEST_F(ZpZipperTest, FileAboveFourGigabytesIsLeftOut)
     EXPECT_TRUE(entries.count("Data/SMALL.DB"));
 }
 
+TEST_F(ZpZipperTest, AbortInItemProgressDropsOnlyThatItem)
+{
+    WriteFile(C("Data/DROP.ADT"), TextBytes(300000));
+    WriteFile(C("Data/KEEP.DB"), TextBytes(300000, 8));
+    fs::create_directories(C("Backup"));
+    std::vector<TFailure> failures;
+    TZpZipper zipper;
+    zipper.SetBaseDirectory("C:\\Data");
+    zipper.OnArchiveItemProgress = [](TZpBaseBrowser&, TZpArchiveItem& item, int, bool& abort) {
+        abort = item.FileName() == "DROP.ADT";
+    };
+    zipper.OnProcessItemFailure = [&](TZpBaseBrowser&, TZpArchiveItem& item, TZpProcessType pt, TZpErrorClass ec,
+                                      int code) { failures.push_back({item.FileName(), pt, ec, code}); };
+    zipper.SetFileName("C:\\Backup\\P.zip");
+    zipper.IncludeFiles("*.*", 0);
+    zipper.Close();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].name, "DROP.ADT");
+    const auto entries = ReadEntries("C:\\Backup\\P.zip");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries.count("KEEP.DB"));
+    ExpectPeersAccept(C("Backup/P.zip"));
+}
+
 TEST_F(ZpZipperTest, DisketteArchiveStartsWithTheSingleDiskMarker)
 {
     WriteFile(C("Data/ONE.ADT"), TextBytes(20000));
