@@ -1,0 +1,202 @@
+#include "zip/ZpZipRec.h"
+
+#include <array>
+#include <span>
+
+#include "zip/ZpExcept.h"
+
+namespace {
+
+// Reads exactly n bytes; a stream that ends early means the archive was cut
+// short, which is an invalid archive rather than a stream fault.
+void ReadExact(TStream& stream, uint8_t* data, size_t n)
+{
+    size_t done = 0;
+    while (done < n) {
+        const size_t got = stream.Read(std::span(data + done, n - done));
+        if (got == 0)
+            throw EZpZipInvalid();
+        done += got;
+    }
+}
+
+std::string ReadText(TStream& stream, size_t n)
+{
+    std::string s(n, '\0');
+    if (n > 0)
+        ReadExact(stream, reinterpret_cast<uint8_t*>(s.data()), n);
+    return s;
+}
+
+void WriteText(TStream& stream, const std::string& s)
+{
+    if (!s.empty())
+        stream.WriteBuffer(std::span(reinterpret_cast<const uint8_t*>(s.data()), s.size()));
+}
+
+uint16_t Len16(const std::string& s)
+{
+    // Callers keep names and comments below 64 KiB; longer text would not
+    // round-trip, so it is refused rather than silently cut.
+    if (s.size() > 0xFFFF)
+        throw EZpException("Name or comment too long for a ZIP record", zmcZipInvalid);
+    return static_cast<uint16_t>(s.size());
+}
+
+void ExpectSignature(const uint8_t* p, uint32_t sig)
+{
+    if (ZpGet32(p) != sig)
+        throw EZpZipInvalid();
+}
+
+} // namespace
+
+void TZpZipLocalFileHeader::Write(TStream& stream) const
+{
+    std::array<uint8_t, kFixedSize> b{};
+    ZpPut32(&b[0], kZpLocalFileHeaderSig);
+    ZpPut16(&b[4], VersionNeededToExtract);
+    ZpPut16(&b[6], GeneralPurposeFlags);
+    ZpPut16(&b[8], CompressionMethod);
+    ZpPut16(&b[10], LastModFileTime);
+    ZpPut16(&b[12], LastModFileDate);
+    ZpPut32(&b[14], Crc32);
+    ZpPut32(&b[18], CompressedSize);
+    ZpPut32(&b[22], UncompressedSize);
+    ZpPut16(&b[26], Len16(FileName));
+    ZpPut16(&b[28], Len16(ExtraField));
+    stream.WriteBuffer(b);
+    WriteText(stream, FileName);
+    WriteText(stream, ExtraField);
+}
+
+void TZpZipLocalFileHeader::Read(TStream& stream)
+{
+    std::array<uint8_t, kFixedSize> b{};
+    ReadExact(stream, b.data(), b.size());
+    ExpectSignature(&b[0], kZpLocalFileHeaderSig);
+    VersionNeededToExtract = ZpGet16(&b[4]);
+    GeneralPurposeFlags = ZpGet16(&b[6]);
+    CompressionMethod = ZpGet16(&b[8]);
+    LastModFileTime = ZpGet16(&b[10]);
+    LastModFileDate = ZpGet16(&b[12]);
+    Crc32 = ZpGet32(&b[14]);
+    CompressedSize = ZpGet32(&b[18]);
+    UncompressedSize = ZpGet32(&b[22]);
+    const uint16_t nameLen = ZpGet16(&b[26]);
+    const uint16_t extraLen = ZpGet16(&b[28]);
+    FileName = ReadText(stream, nameLen);
+    ExtraField = ReadText(stream, extraLen);
+}
+
+void TZpZipDataDescriptor::Write(TStream& stream) const
+{
+    std::array<uint8_t, kSize> b{};
+    ZpPut32(&b[0], kZpDataDescriptorSig);
+    ZpPut32(&b[4], Crc32);
+    ZpPut32(&b[8], CompressedSize);
+    ZpPut32(&b[12], UncompressedSize);
+    stream.WriteBuffer(b);
+}
+
+void TZpZipDataDescriptor::Read(TStream& stream)
+{
+    std::array<uint8_t, kSize> b{};
+    ReadExact(stream, b.data(), b.size());
+    ExpectSignature(&b[0], kZpDataDescriptorSig);
+    Crc32 = ZpGet32(&b[4]);
+    CompressedSize = ZpGet32(&b[8]);
+    UncompressedSize = ZpGet32(&b[12]);
+}
+
+void TZpZipDirectoryFileHeader::Write(TStream& stream) const
+{
+    std::array<uint8_t, kFixedSize> b{};
+    ZpPut32(&b[0], kZpDirectoryFileHeaderSig);
+    ZpPut16(&b[4], VersionMadeBy);
+    ZpPut16(&b[6], VersionNeededToExtract);
+    ZpPut16(&b[8], GeneralPurposeFlags);
+    ZpPut16(&b[10], CompressionMethod);
+    ZpPut16(&b[12], LastModFileTime);
+    ZpPut16(&b[14], LastModFileDate);
+    ZpPut32(&b[16], Crc32);
+    ZpPut32(&b[20], CompressedSize);
+    ZpPut32(&b[24], UncompressedSize);
+    ZpPut16(&b[28], Len16(FileName));
+    ZpPut16(&b[30], Len16(ExtraField));
+    ZpPut16(&b[32], Len16(FileComment));
+    ZpPut16(&b[34], DiskNumberStart);
+    ZpPut16(&b[36], InternalFileAttributes);
+    ZpPut32(&b[38], ExternalFileAttributes);
+    ZpPut32(&b[42], RelativeOffsetOfLocalHeader);
+    stream.WriteBuffer(b);
+    WriteText(stream, FileName);
+    WriteText(stream, ExtraField);
+    WriteText(stream, FileComment);
+}
+
+void TZpZipDirectoryFileHeader::Read(TStream& stream)
+{
+    std::array<uint8_t, kFixedSize> b{};
+    ReadExact(stream, b.data(), b.size());
+    ExpectSignature(&b[0], kZpDirectoryFileHeaderSig);
+    VersionMadeBy = ZpGet16(&b[4]);
+    VersionNeededToExtract = ZpGet16(&b[6]);
+    GeneralPurposeFlags = ZpGet16(&b[8]);
+    CompressionMethod = ZpGet16(&b[10]);
+    LastModFileTime = ZpGet16(&b[12]);
+    LastModFileDate = ZpGet16(&b[14]);
+    Crc32 = ZpGet32(&b[16]);
+    CompressedSize = ZpGet32(&b[20]);
+    UncompressedSize = ZpGet32(&b[24]);
+    const uint16_t nameLen = ZpGet16(&b[28]);
+    const uint16_t extraLen = ZpGet16(&b[30]);
+    const uint16_t commentLen = ZpGet16(&b[32]);
+    DiskNumberStart = ZpGet16(&b[34]);
+    InternalFileAttributes = ZpGet16(&b[36]);
+    ExternalFileAttributes = ZpGet32(&b[38]);
+    RelativeOffsetOfLocalHeader = ZpGet32(&b[42]);
+    FileName = ReadText(stream, nameLen);
+    ExtraField = ReadText(stream, extraLen);
+    FileComment = ReadText(stream, commentLen);
+}
+
+void TZpZipDirectoryFileFooter::Write(TStream& stream) const
+{
+    std::array<uint8_t, kFixedSize> b{};
+    ZpPut32(&b[0], kZpEndOfDirectorySig);
+    ZpPut16(&b[4], NumberOfThisDisk);
+    ZpPut16(&b[6], DiskWithStartOfDirectory);
+    ZpPut16(&b[8], EntriesOnThisDisk);
+    ZpPut16(&b[10], TotalEntries);
+    ZpPut32(&b[12], DirectorySize);
+    ZpPut32(&b[16], DirectoryOffset);
+    ZpPut16(&b[20], Len16(ZipComment));
+    stream.WriteBuffer(b);
+    WriteText(stream, ZipComment);
+}
+
+void TZpZipDirectoryFileFooter::Read(TStream& stream)
+{
+    std::array<uint8_t, kFixedSize> b{};
+    ReadExact(stream, b.data(), b.size());
+    ExpectSignature(&b[0], kZpEndOfDirectorySig);
+    NumberOfThisDisk = ZpGet16(&b[4]);
+    DiskWithStartOfDirectory = ZpGet16(&b[6]);
+    EntriesOnThisDisk = ZpGet16(&b[8]);
+    TotalEntries = ZpGet16(&b[10]);
+    DirectorySize = ZpGet32(&b[12]);
+    DirectoryOffset = ZpGet32(&b[16]);
+    const uint16_t commentLen = ZpGet16(&b[20]);
+    // Trailing garbage may leave the comment short; keep what is there.
+    std::string comment(commentLen, '\0');
+    size_t done = 0;
+    while (done < commentLen) {
+        const size_t got = stream.Read(std::span(reinterpret_cast<uint8_t*>(comment.data()) + done, commentLen - done));
+        if (got == 0)
+            break;
+        done += got;
+    }
+    comment.resize(done);
+    ZipComment = std::move(comment);
+}
