@@ -4,12 +4,12 @@
 # measured with /usr/bin/time -v beside "zip -6" on the same file.
 #
 # usage: bench/zip_peak_memory.sh [VORNZIP] [SIZE_MB]
-#   VORNZIP  default: build/release/tools/vornzip/vornzip
+#   VORNZIP  default: build/release/tools/vornzip
 #   SIZE_MB  default: 1024
 # Goal: peak_rss_kb below 65536 (64 MB).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-vornzip=$(realpath "${1:-$here/../build/release/tools/vornzip/vornzip}")
+vornzip=$(realpath "${1:-$here/../build/release/tools/vornzip}")
 size_mb=${2:-1024}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

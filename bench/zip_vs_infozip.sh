@@ -4,13 +4,13 @@
 # speed of "vornzip test" against "unzip -t" on the same archive.
 #
 # usage: bench/zip_vs_infozip.sh [VORNZIP] [SIZE_MB]
-#   VORNZIP  default: build/release/tools/vornzip/vornzip
+#   VORNZIP  default: build/release/tools/vornzip
 #   SIZE_MB  default: 200
 # Goals: create_time_vs_zip6 <= 1.5, create_size_vs_zip6 <= 1.05,
 #        test_speed_vs_unzip >= 1.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-vornzip=$(realpath "${1:-$here/../build/release/tools/vornzip/vornzip}")
+vornzip=$(realpath "${1:-$here/../build/release/tools/vornzip}")
 size_mb=${2:-200}
 for tool in zip unzip /usr/bin/python3 /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }

@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/Machine.h"
+#include "tests/support/TempMachine.h"
 
 namespace ziptest {
 
@@ -25,25 +27,22 @@ class TMachineFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("vorn-zip-test-" + std::to_string(getpid()) + "-" +
-                                             std::to_string(counter_++));
-        fs::remove_all(root_);
+        machine_ = std::make_unique<TTempMachine>(TTempMachine::tmFolderOnly);
+        root_ = machine_->Folder();
         fs::create_directories(root_ / "c");
         fs::create_directories(root_ / "a");
-        std::ofstream(root_ / "drives.ini") << "[C:]\ntype=fixed\npath=c\n"
-                                            << "[A:]\ntype=removable\npath=a\ncapacity=1457664\n"
-                                            << "[Z:]\ntype=fixed\npath=/\n";
-        std::ofstream(root_ / "registry.ini") << "";
-        TMachine::Use(root_.string());
+        machine_->WriteMachineFile("registry.ini", "");
+        machine_->WriteMachineFile("drives.ini", "[C:]\ntype=fixed\npath=c\n"
+                                                 "[A:]\ntype=removable\npath=a\ncapacity=1457664\n"
+                                                 "[Z:]\ntype=fixed\npath=/\n");
     }
     void TearDown() override
     {
-        TMachine::UseDefault();
-        std::error_code ec;
         // Read-only files inside would stop the removal of their folders.
+        std::error_code ec;
         for (auto& e : fs::recursive_directory_iterator(root_, ec))
             fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
+        machine_.reset();
     }
 
     // Host path of a name on C:.
@@ -79,8 +78,8 @@ protected:
         return s;
     }
 
+    std::unique_ptr<TTempMachine> machine_;
     fs::path root_;
-    static inline int counter_ = 0;
 };
 
 // Runs a shell command; its exit status and its output (stdout + stderr).

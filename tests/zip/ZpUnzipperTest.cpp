@@ -351,6 +351,38 @@ TEST_F(ZpUnzipperTest, NewerVersionAndOpeningFailures)
     EXPECT_THROW(none.ExtractMatching("*.*"), EZpNoArchive);
 }
 
+TEST_F(ZpUnzipperTest, TypeRulesByExtensionAndContent)
+{
+    const std::string zip = RawZip({{"a.txt", "a"}});
+    Put("x.zip", zip);
+    Put("x.jar", zip);
+    Put("sfx.exe", RawZip({{"in-sfx.txt", "from the stub archive"}}, "MZ" + std::string(500, '\0')));
+    Put("plain.exe", "MZ not an archive");
+    Put("x.tar", zip);
+    Put("x.cab", zip);
+    Put("x.doc", zip);
+    Put("marker.zip", "PK00 and nothing else");
+    struct Case {
+        const char* name;
+        TZpArchiveType type;
+    } cases[] = {
+        {"C:\\x.zip", atZip}, {"C:\\X.JAR", atZip}, {"C:\\sfx.exe", atZipExe}, {"C:\\plain.exe", atUnknown},
+        {"C:\\x.tar", atTar}, {"C:\\x.cab", atCab}, {"C:\\x.doc", atUnknown}, {"C:\\marker.zip", atZip},
+        {"C:\\new.zip", atZip}, {"C:\\new.jar", atZip}, {"C:\\new.doc", atUnknown},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(ZpArchiveTypeOf(c.name), c.type) << c.name;
+
+    // A self-extracting archive is read past its stub.
+    const auto failures = Extract(C("sfx.exe"));
+    EXPECT_TRUE(failures.empty());
+    EXPECT_EQ(ReadFile(C("Out/in-sfx.txt")), "from the stub archive");
+    // A marker-led file without an end record on a fixed drive would be the
+    // first image of a set; with no further images it is refused at once.
+    TZpUnZipper unzipper;
+    EXPECT_THROW(unzipper.SetFileName("C:\\marker.zip"), EZpFileNotFound);
+}
+
 TEST_F(ZpUnzipperTest, EndRecordSearch)
 {
     const std::string plain = RawZip({{"a", "b"}});

@@ -90,7 +90,8 @@ TEST_F(ZpZipperTest, DataFolderBackupIsReadableByUsAndByPeers)
         {"ORDERS.ADT", TextBytes(200000)}, {"ORDERS.ADI", TextBytes(3000, 3)}, {"cust.db", TextBytes(5000, 4)},
         {"form.px", "px"}, {"memo.mb", RandomBytes(70000)},   // incompressible: stored
         {"book.xls", TextBytes(100, 5)}, {"y.yg0", "y"}, {"check.val", "v"}, {"empty.adt", ""},
-        {"caf\xC3\xA9.adt", "accented name"}, {"README", "no extension"},
+        {"caf\xC3\xA9.adt", "accented name"}, {"\xCE\xA9mega.adt", "no Windows-1252 form"},
+        {"README", "no extension"},
     };
     const std::map<std::string, std::string> unwanted = {
         {"PROGRAM.EXE", "MZ"}, {"notes.txt", "t"}, {"hidden.adt", "h"}, {"sys.db", "s"},
@@ -135,6 +136,15 @@ TEST_F(ZpZipperTest, DataFolderBackupIsReadableByUsAndByPeers)
     EXPECT_EQ(cafe.FileName, "Data/caf\xE9.adt");   // Windows-1252 in the record
     EXPECT_EQ(cafe.GeneralPurposeFlags & kZpFlagUtf8, 0);
     EXPECT_EQ(orders.ExternalFileAttributes & 0xFF, uint32_t(kZpAttrArchive));
+    // A name the ANSI code page cannot hold is kept whole, as flagged UTF-8.
+    const auto& omega = entries.at("Data/\xCE\xA9mega.adt").header;
+    EXPECT_EQ(omega.FileName, "Data/\xCE\xA9mega.adt");
+    EXPECT_NE(omega.GeneralPurposeFlags & kZpFlagUtf8, 0);
+    if (fs::exists("/usr/bin/python3")) {
+        const TRun r = RunCommand("/usr/bin/python3 -c 'import sys,zipfile; print(\"\\n\".join(zipfile.ZipFile(sys.argv[1]).namelist()))' " +
+                                  Quote(C("Backup/PELLO.zip").string()));
+        EXPECT_NE(r.output.find("Data/\xCE\xA9mega.adt"), std::string::npos) << r.output;
+    }
 
     ExpectPeersAccept(C("Backup/PELLO.zip"));
 
@@ -221,6 +231,46 @@ TEST_F(ZpZipperTest, FailuresAreReportedPerItemAndTheRestIsWritten)
     EXPECT_EQ(entries.size(), 2u);
     EXPECT_TRUE(entries.count("Data/kept.db"));
     ExpectPeersAccept(C("Backup/F.zip"));
+}
+
+TEST_F(ZpZipperTest, FileAboveFourGigabytesIsLeftOut)
+{
+    WriteFile(C("Data/HUGE.DB"), "");
+    fs::resize_file(C("Data/HUGE.DB"), 4294967296ULL);   // sparse: nothing is read
+    WriteFile(C("Data/SMALL.DB"), "small");
+    fs::create_directories(C("Backup"));
+    std::vector<TFailure> failures;
+    Backup("C:\\Backup\\H.zip", &failures);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].name, "Data/HUGE.DB");
+    EXPECT_EQ(failures[0].errorClass, ecFileOpenError);
+    const auto entries = ReadEntries("C:\\Backup\\H.zip");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries.count("Data/SMALL.DB"));
+}
+
+TEST_F(ZpZipperTest, AbortInItemProgressDropsOnlyThatItem)
+{
+    WriteFile(C("Data/DROP.ADT"), TextBytes(300000));
+    WriteFile(C("Data/KEEP.DB"), TextBytes(300000, 8));
+    fs::create_directories(C("Backup"));
+    std::vector<TFailure> failures;
+    TZpZipper zipper;
+    zipper.SetBaseDirectory("C:\\Data");
+    zipper.OnArchiveItemProgress = [](TZpBaseBrowser&, TZpArchiveItem& item, int, bool& abort) {
+        abort = item.FileName() == "DROP.ADT";
+    };
+    zipper.OnProcessItemFailure = [&](TZpBaseBrowser&, TZpArchiveItem& item, TZpProcessType pt, TZpErrorClass ec,
+                                      int code) { failures.push_back({item.FileName(), pt, ec, code}); };
+    zipper.SetFileName("C:\\Backup\\P.zip");
+    zipper.IncludeFiles("*.*", 0);
+    zipper.Close();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].name, "DROP.ADT");
+    const auto entries = ReadEntries("C:\\Backup\\P.zip");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries.count("KEEP.DB"));
+    ExpectPeersAccept(C("Backup/P.zip"));
 }
 
 TEST_F(ZpZipperTest, DisketteArchiveStartsWithTheSingleDiskMarker)
