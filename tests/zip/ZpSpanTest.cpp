@@ -550,8 +550,7 @@ TEST_F(ZpSpanTest, ConstructionRefusesRelativeNamesAndUnknownMedia)
     InsertMedium('A', 1);
     WriteFile(ZpHostPath("A:\\OLD.ZIP"), "x");
     WriteFile(C("Old.zip"), "x");
-    TMachineFixture::WriteFile(root_ / "drives.ini", "[C:]\ntype=fixed\npath=c\n[R:]\ntype=ramdisk\npath=c\n");
-    TMachine::Use(root_.string());
+    machine_->WriteMachineFile("drives.ini", "[C:]\ntype=fixed\npath=c\n[R:]\ntype=ramdisk\npath=c\n");
     try {
         TZpSpanStream s("R:\\Old.zip", 0, mkLocal, fmOpenWrite);
         FAIL();
