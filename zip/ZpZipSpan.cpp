@@ -117,8 +117,10 @@ void TZpZipArchive::SpanImageRequest(TZpSpanStream& stream, int imageNumber, boo
         if (stream.MediaKind() == mkRemovable) {
             RequestBlankDisk(cancel);
             // Labelled even after an abort: the disk in the drive is the
-            // one that would have been next.
-            if (HasDriveLetter(ArchiveName))
+            // one that would have been next. A disk the stream will refuse
+            // for want of room is not part of the set and keeps its label.
+            const bool roomy = stream.DiskBudget() <= 0 || DriveFreeSpace(ArchiveName) >= stream.DiskBudget();
+            if (HasDriveLetter(ArchiveName) && (cancel || roomy))
                 SetDiskLabel(ZpSpanDiskLabel(imageNumber - 1), ArchiveName[0]);
         } else if (OnRequestImage) {
             OnRequestImage(imageNumber, imageName, cancel);

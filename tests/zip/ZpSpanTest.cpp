@@ -321,6 +321,16 @@ TEST_F(ZpSpanTest, DisksWithOtherFreeSpaceNeverBreakTheSet)
             pieces.push_back(*piece);
         }
         ExpectLayoutMatches(pieces, budget, files.size());
+        for (size_t i = 0; i < c.setMedia.size(); ++i) {
+            std::string label;
+            Piece(c.setMedia[i], &label);
+            EXPECT_EQ(label, ZpSpanDiskLabel(static_cast<int>(i) + 1));
+        }
+        if (c.junkMedium != 1) {
+            std::string label;
+            EXPECT_FALSE(Piece(c.junkMedium, &label)) << "the refused disk got a piece";
+            EXPECT_EQ(label, "") << "the refused disk was labelled";
+        }
         std::map<int, int> media;
         for (size_t i = 0; i < c.setMedia.size(); ++i)
             media[static_cast<int>(i) + 1] = c.setMedia[i];
