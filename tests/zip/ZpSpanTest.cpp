@@ -192,7 +192,10 @@ void ExpectLayoutMatches(const std::vector<std::string>& pieces, int64_t diskSiz
         EXPECT_LT(offset, diskSize);
         p += 46 + Get16(all, p + 28) + Get16(all, p + 30) + Get16(all, p + 32);
     }
-    // The directory never shares the disk with space too small for it.
+    // The directory starts where it has its size plus 512 bytes left on
+    // the disk, or else at offset 1 of the next disk, behind zero bytes.
+    EXPECT_TRUE(dirOffset == 1 || diskSize - static_cast<int64_t>(dirOffset) >= dirSize + 512)
+        << "directory at " << dirOffset << ", " << dirSize << " bytes";
     if (dirDisk > 0 && dirOffset == 1) {
         EXPECT_EQ(all[static_cast<size_t>(dirDisk * diskSize)], '\0');
     }
