@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/UiPort.h"
 #include "zip/ZpArchive.h"
 
 // A link component that receives progress reports (percent).
@@ -66,6 +67,9 @@ public:
     TZpRequestImageEvent OnRequestImage;
     TZpRequestDiskEvent OnRequestLastDisk;
     TZpRequestNthDiskEvent OnRequestNthDisk;
+    // Where the default disk prompts are shown (none: requests without a
+    // handler go unanswered).
+    TUiPort* UiPort = nullptr;
 
 protected:
     // Connects the archive's hooks to this component's dispatchers and

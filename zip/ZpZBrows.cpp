@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "zip/ZpDiskPrompt.h"
 #include "zip/ZpUtilsFs.h"
 
 TZpArchiveType ZpArchiveTypeOf(const std::string& fileName)
@@ -60,4 +61,5 @@ void TZpCustomZipBrowser::Attach(TZpArchive& archive)
     zip.Password = password_;
     zip.OnRequestLastDisk = OnRequestLastDisk;
     zip.OnRequestNthDisk = OnRequestNthDisk;
+    ZpInstallDiskDefaults(zip, UiPort);
 }

@@ -182,77 +182,16 @@ std::string TZpZipArchive::StoredNameFor(const std::string& path)
     return ZpStoredNameFor(path, StoreOptions);
 }
 
-// ---- disk requests ---------------------------------------------------------------
-
-void TZpZipArchive::RequestLastDisk(bool& abort)
-{
-    if (OnRequestLastDisk)
-        OnRequestLastDisk(abort);
-}
-
-void TZpZipArchive::RequestNthDisk(int diskNumber, bool& abort)
-{
-    if (OnRequestNthDisk)
-        OnRequestNthDisk(diskNumber, abort);
-}
-
-void TZpZipArchive::RequestBlankDisk(bool& abort)
-{
-    IsSpanned = true;
-    if (OnRequestBlankDisk)
-        OnRequestBlankDisk(abort);
-}
-
-void TZpZipArchive::RequestDisk(int index, bool& abort)
-{
-    if (!OwnsStream())
-        throw EZpZipBadSpanStream();
-    if (IsDriveRemovable) {
-        if (index >= 0) {
-            RequestNthDisk(index + 1, abort);
-            if (abort)
-                throw EZpUserAbort();
-        }
-        SetOwnedStream(nullptr);
-        SetOwnedStream(ZpOpenFile(ArchiveName, fmOpenRead, fsShareDenyWrite));
-        if (CurrentDisk == 0xFFFF && FindEndRecord(*Stream()) < 0) {
-            RequestLastDisk(abort);
-            if (abort)
-                throw EZpUserAbort();
-        }
-        return;
-    }
-    if (OnRequestImage) {
-        std::string name = ArchiveName;
-        OnRequestImage(index, name, abort);
-        if (abort)
-            throw EZpUserAbort();
-        SetOwnedStream(nullptr);
-        SetOwnedStream(ZpOpenFile(name, fmOpenRead, fsShareDenyWrite));
-        return;
-    }
-    // Sets of image files are not read here.
-    throw EZpFileNotFound();
-}
-
-std::unique_ptr<TStream> TZpZipArchive::CreateTargetStream()
-{
-    return ZpOpenFile(ArchiveName, fmCreate, fsShareDenyWrite);
-}
-
-std::unique_ptr<TStream> TZpZipArchive::OpenReadStream()
-{
-    return ZpOpenFile(ArchiveName, fmOpenRead, fsShareDenyWrite);
-}
-
 // ---- reading ---------------------------------------------------------------------
 
 int64_t TZpZipArchive::FindEndRecord(TStream& stream)
 {
-    constexpr int64_t kLimit = 65536;
     constexpr int64_t kFixed = TZpZipDirectoryFileFooter::kFixedSize;
+    // The search stays on the current disk of a span stream.
+    TZpSpanSuspend suspend(stream);
     const int64_t saved = stream.Position();
     const int64_t size = stream.Size();
+    const int64_t kLimit = dynamic_cast<TZpSpanStream*>(&stream) && size > 0 && size < 65536 ? size : 65536;
 
     if (size >= kFixed) {
         std::array<uint8_t, kFixed> b{};

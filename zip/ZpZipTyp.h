@@ -8,6 +8,7 @@
 #include <string>
 
 #include "zip/ZpArchive.h"
+#include "zip/ZpSpanSt.h"
 #include "zip/ZpZipRec.h"
 
 enum TZpZipSupportedMethod { smStored, smDeflated, smBestMethod };
@@ -89,6 +90,9 @@ public:
     virtual void RequestNthDisk(int diskNumber, bool& abort);
     virtual void RequestBlankDisk(bool& abort);
     virtual void RequestDisk(int index, bool& abort);
+    // The span stream's request for a further disk or image (by the
+    // stream's state and media kind).
+    void SpanImageRequest(TZpSpanStream& stream, int imageNumber, bool& cancel, std::string& imageName);
 
     // Position of the end record in the stream, or -1; the stream is left
     // there (or where it was, when not found).
@@ -105,6 +109,9 @@ public:
     bool IsExecutable = false;
     int64_t StubSize = 0;
     bool AutoImageNames = false;
+    // The per-disk byte budget the last write laid the archive out with
+    // (0: no disk bookkeeping).
+    int64_t DiskSize = 0;
 
     TZpInsertFileHelper InsertFileHelper;
     TZpInsertStreamHelper InsertStreamHelper;
@@ -116,6 +123,10 @@ public:
     TZpRequestNthDiskEvent OnRequestNthDisk;
     TZpRequestDiskEvent OnRequestBlankDisk;
     TZpNeedPasswordEvent OnNeedPassword;
+    // Asked for an image file of a set being read when neither
+    // OnRequestImage nor automatic names give one (the components' default
+    // box).
+    TZpRequestImageEvent OnImagePrompt;
 
 protected:
     // The stream the finished archive is copied to, replacing the one the
@@ -123,4 +134,9 @@ protected:
     virtual std::unique_ptr<TStream> CreateTargetStream();
     // The stream existing entries are read from.
     virtual std::unique_ptr<TStream> OpenReadStream();
+    // After the copy to the target: a set of image files gets its final
+    // names (first piece .Z01, last piece the archive name).
+    void FinishImageSet();
+    // A reading span stream on name, its requests connected to this archive.
+    std::unique_ptr<TZpSpanStream> OpenReadSpan(const std::string& name, TZpMediaKind kind, int firstDiskIndex);
 };

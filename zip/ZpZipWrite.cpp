@@ -65,6 +65,7 @@ void TZpZipArchive::WriteZip()
         diskSize = free >= 0 ? std::min(free, spanningThreshold_) : spanningThreshold_;
     }
 
+    DiskSize = diskSize;
     const std::string swap = SwapFolder();
     TZpVirtualMemoryStream out(swap);
     TStream& in = *Stream();
@@ -211,8 +212,11 @@ void TZpZipArchive::WriteZip()
             SetOwnedStream(nullptr);
             std::unique_ptr<TStream> target = CreateTargetStream();
             target->SetSize(0);
+            if (auto* span = dynamic_cast<TZpSpanStream*>(target.get()))
+                span->SetTotalSize(out.Size());
             target->CopyFrom(out, out.Size());
             SetOwnedStream(std::move(target));
+            FinishImageSet();
         } catch (const EZpUserAbort&) {
             throw;
         } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #include "zip/ZpZipper.h"
 
+#include "zip/ZpDiskPrompt.h"
 #include "zip/ZpExcept.h"
 #include "zip/ZpUtilsFs.h"
 #include "zip/ZpZipPrc.h"
@@ -62,6 +63,7 @@ void TZpCustomZipper::Attach(TZpArchive& archive)
     zip.DOSMode = dosMode_;
     zip.StoreOptions = storeOptions_;
     zip.OnRequestBlankDisk = OnRequestBlankDisk;
+    ZpInstallDiskDefaults(zip, UiPort);
     zip.OnSaveProgress = [this](int progress, bool& abort) {
         if (ArchiveSaveProgressMeter)
             ArchiveSaveProgressMeter->DoProgress(progress);

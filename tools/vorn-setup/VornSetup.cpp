@@ -1,12 +1,15 @@
 #include "tools/vorn-setup/VornSetup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/Drives.h"
 #include "platform/FileName.h"
@@ -66,7 +69,9 @@ const char* const Usage =
     "                  blank. Each medium keeps its files and volume label.\n"
     "  eject LETTER    Take the medium out: the drive has no disk until the next\n"
     "                  insert.\n"
-    "  media LETTER    List the media of an emulated removable drive.\n"
+    "  media LETTER    List the media of an emulated removable drive: number,\n"
+    "                  label and space used, then its files with their sizes,\n"
+    "                  one per line.\n"
     "  --help          Show this text.\n";
 
 // Points the platform at a machine folder for the lifetime of the object.
@@ -265,10 +270,20 @@ void SetupListMedia(const std::string& machineFolder, char letter, std::ostream&
     TUseMachine use(machineFolder);
     try {
         const TDriveEntry* d = TMachine::Current().Drive(letter);
-        for (const TMediumInfo& m : ListMedia(letter))
+        for (const TMediumInfo& m : ListMedia(letter)) {
             out << (m.Inserted ? "* " : "  ") << "medium " << m.Number << "  "
                 << (m.Label.empty() ? "(no label)" : m.Label) << "  " << m.UsedBytes << " of " << d->Capacity
                 << " bytes used\n";
+            // Its files, one per line with their sizes, sorted by name.
+            std::vector<std::pair<std::string, uintmax_t>> files;
+            std::error_code ec;
+            for (const auto& e : std::filesystem::directory_iterator(d->MediumHostPath(m.Number), ec))
+                files.emplace_back(e.path().filename().string() + (e.is_directory(ec) ? "\\" : ""),
+                                   e.is_regular_file(ec) ? e.file_size(ec) : 0);
+            std::sort(files.begin(), files.end());
+            for (const auto& [name, size] : files)
+                out << "      " << name << "  " << size << " bytes\n";
+        }
     } catch (const Exception& e) {
         throw ESetupError(e.Message());
     }

@@ -40,6 +40,10 @@ const char* kHelp =
     "Paths may be Windows paths (C:\\Data) or host paths (/home/me/data).\n"
     "Masks are separated by \";\" or given one per argument; \"*\" and \"?\" are wild.\n"
     "Progress goes to stderr when it is a terminal.\n"
+    "An archive on a removable drive may span several disks: each disk request\n"
+    "is asked on stderr (\"Insert ... and press Enter\"); swap the medium (for an\n"
+    "emulated drive: vorn-setup insert LETTER N), then press Enter. The end of\n"
+    "input answers a request with abort.\n"
     "\n"
     "Exit codes:\n"
     "  0  success\n"
@@ -134,6 +138,38 @@ void AttachReports(TComponent& c, const char* what, int& failures)
     c.OnArchiveProgress = report;
 }
 
+// Waits for Enter after a disk prompt; false at the end of input, which
+// answers the request with abort.
+bool AskEnter(const std::string& prompt)
+{
+    std::fprintf(stderr, "%s and press Enter\n", prompt.c_str());
+    std::fflush(stderr);
+    std::string line;
+    if (std::getline(std::cin, line))
+        return true;
+    std::fprintf(stderr, "vornzip: end of input at a disk request; aborting\n");
+    return false;
+}
+
+std::string DriveOf(const std::string& archive)
+{
+    return archive.size() >= 2 && archive[1] == ':' ? archive.substr(0, 2) : std::string("the drive");
+}
+
+// Disk requests of a set on a removable drive are asked on the terminal, so
+// a person (or a script with `vorn-setup insert`) can swap media.
+template <class TComponent>
+void AttachDiskPrompts(TComponent& c, const std::string& archive)
+{
+    const std::string drive = DriveOf(archive);
+    c.OnRequestLastDisk = [drive](bool& abort) {
+        abort = !AskEnter("Insert the last disk of the set in drive " + drive);
+    };
+    c.OnRequestNthDisk = [drive](int n, bool& abort) {
+        abort = !AskEnter("Insert disk " + std::to_string(n) + " of the set in drive " + drive);
+    };
+}
+
 int Create(std::vector<std::string> args)
 {
     bool recurse = false;
@@ -153,6 +189,12 @@ int Create(std::vector<std::string> args)
     int failures = 0;
     TZpZipper zipper;
     AttachReports(zipper, "writing", failures);
+    int disk = 1;
+    const std::string drive = DriveOf(archive);
+    zipper.OnRequestBlankDisk = [&disk, drive](bool& abort) {
+        ++disk;
+        abort = !AskEnter("Insert blank disk " + std::to_string(disk) + " in drive " + drive);
+    };
     zipper.SetBaseDirectory(ToWindows(args[1]));
     zipper.SetStoreOptions(zipper.StoreOptions() | (recurse ? unsigned(soRecurse) : 0u));
     zipper.SetFileName(archive);
@@ -181,6 +223,7 @@ int List(const std::vector<std::string>& args)
         return exUsage;
     }
     TZpUnZipper unzipper;
+    AttachDiskPrompts(unzipper, ToWindows(args[0]));
     unzipper.SetFileName(ToWindows(args[0]));
     auto* zip = unzipper.ZipArchive();
     std::printf("%10s %10s %-9s %-10s %-8s %-6s %s\n", "Size", "Packed", "Method", "Date", "Time", "Attr", "Name");
@@ -212,6 +255,7 @@ int Test(const std::vector<std::string>& args)
     int failures = 0;
     TZpUnZipper unzipper;
     AttachReports(unzipper, "testing", failures);
+    AttachDiskPrompts(unzipper, ToWindows(args[0]));
     unzipper.SetFileName(ToWindows(args[0]));
     unzipper.TestMatching("*.*");
     const int count = unzipper.Count();
@@ -242,6 +286,7 @@ int Extract(std::vector<std::string> args)
     int failures = 0;
     TZpUnZipper unzipper;
     AttachReports(unzipper, "extracting", failures);
+    AttachDiskPrompts(unzipper, ToWindows(args[0]));
     unzipper.SetExtractOptions(eoCreateDirs | (junk ? 0u : unsigned(eoRestorePath)));
     unzipper.SetBaseDirectory(folder);
     unzipper.SetFileName(ToWindows(args[0]));

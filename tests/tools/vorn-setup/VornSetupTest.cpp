@@ -315,6 +315,14 @@ TEST(VornSetupProgram, CommandsAndTheirMistakes)
     // A second init keeps the drive empty.
     ASSERT_EQ(RunSetup(folder, {"init"}).code, 0);
     EXPECT_FALSE(std::filesystem::exists(folder + "/drives/A/no medium"));
+    // Each medium's files follow it, one per line with their sizes.
+    ASSERT_EQ(RunSetup(folder, {"insert", "A", "2"}).code, 0);
+    std::ofstream(folder + "/drives/A/medium2/SET.ZIP") << std::string(1000, 'x');
+    std::ofstream(folder + "/drives/A/medium2/A.TXT") << "abc";
+    EXPECT_EQ(RunSetup(folder, {"media", "A"}).out, "  medium 1  (no label)  0 of 1457664 bytes used\n"
+                                                     "* medium 2  (no label)  1536 of 1457664 bytes used\n"
+                                                     "      A.TXT  3 bytes\n"
+                                                     "      SET.ZIP  1000 bytes\n");
 }
 
 TEST(VornSetupLibrary, LeavesThePlatformWhereItWas)
