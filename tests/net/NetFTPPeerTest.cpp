@@ -36,6 +36,16 @@ bool Contains(const Lines& lines, const std::string& name)
     });
 }
 
+// The client pointed at server, logging in as its user.
+void Configure(TNetFTP& ftp, const TPeerFtpServer& server)
+{
+    ftp.Host = "127.0.0.1";
+    ftp.Port = static_cast<uint16_t>(server.Port());
+    ftp.Username = server.User;
+    ftp.Password = server.Password;
+    ftp.SetReadTimeout(10000);
+}
+
 struct TPeer {
     const char* name;
     std::unique_ptr<TPeerFtpServer> (*start)(const std::string&, std::string&);
@@ -64,11 +74,7 @@ TEST_P(NetFTPPeer, LoginListTypeStoreQuit)
     const std::string folder = (GetParam().rootIsSlash ? std::string() : root.Path()) + "/sub";
 
     TNetFTP ftp;
-    ftp.Host = "127.0.0.1";
-    ftp.Port = static_cast<uint16_t>(server->Port());
-    ftp.Username = server->User;
-    ftp.Password = server->Password;
-    ftp.SetReadTimeout(10000);
+    Configure(ftp, *server);
     ftp.ListenTimeout = 5000;
     ftp.Connect();
     ftp.ChangeDir(folder);
@@ -107,11 +113,7 @@ TEST_P(NetFTPPeer, RefusedLoginAndMissingFolder)
     if (!server)
         GTEST_SKIP() << GetParam().name << ": " << whyNot;
     TNetFTP ftp;
-    ftp.Host = "127.0.0.1";
-    ftp.Port = static_cast<uint16_t>(server->Port());
-    ftp.Username = server->User;
-    ftp.Password = server->Password;
-    ftp.SetReadTimeout(10000);
+    Configure(ftp, *server);
     ftp.Connect();
     EXPECT_THROW(ftp.ChangeDir("/no/such/folder"), ENetReplyRFCError);
     EXPECT_TRUE(ftp.Connected());
@@ -145,11 +147,7 @@ TEST(NetFTPPeerWire, FirstAndSecondUploadAsRecorded)
     if (!server)
         GTEST_SKIP() << whyNot;
     TNetFTP ftp;
-    ftp.Host = "127.0.0.1";
-    ftp.Port = static_cast<uint16_t>(server->Port());
-    ftp.Username = server->User;
-    ftp.Password = server->Password;
-    ftp.SetReadTimeout(10000);
+    Configure(ftp, *server);
     ftp.ListenTimeout = 5000;
     for (int run = 0; run < 2; ++run) {
         ftp.Connect();
