@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Loopback.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -124,9 +125,7 @@ std::unique_ptr<TPeerFtpServer> TPeerFtpServer::StartVsftpd(const std::string& r
 
 TTempFolder::TTempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-ftp-XXXXXX").string();
-    if (mkdtemp(pattern.data()))
-        path_ = pattern;
+    path_ = MakeTempFolder("vorn-ftp").string();
     // The servers write as other users in some setups.
     std::filesystem::permissions(path_, std::filesystem::perms::all);
 }
