@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/DeflatePeers.h"
+#include "tests/support/FileContents.h"
 #include "zip/deflate/ZpCrc32.h"
 #include "zip/deflate/ZpDfDec.h"
 #include "zip/deflate/ZpDfEnc.h"
@@ -34,12 +35,6 @@ double Now()
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-Bytes ReadFile(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::vector<fs::path> DefaultFiles()
@@ -115,7 +110,7 @@ int main(int argc, char** argv)
     libdeflate_decompressor* ld = libdeflate_alloc_decompressor();
     bool allOk = true;
     for (const auto& path : files) {
-        const Bytes data = ReadFile(path);
+        const Bytes data = ReadFileBytes(path);
         const double mb = data.size() / 1e6;
         // Best of two runs, the engines taking turns, so a busy machine
         // disturbs all of them alike.

@@ -9,16 +9,11 @@
 #include "PeerFtpServer.h"
 #include "net/NetException.h"
 #include "net/NetFTP.h"
+#include "tests/support/FileContents.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteRandomFile(const std::string& path, size_t size)
 {
@@ -101,7 +96,7 @@ TEST_P(NetFTPPeer, LoginListTypeStoreQuit)
 
     ASSERT_TRUE(std::filesystem::exists(root.Path() + "/sub/empty.zip"));
     EXPECT_EQ(std::filesystem::file_size(root.Path() + "/sub/empty.zip"), 0u);
-    EXPECT_TRUE(ReadFile(root.Path() + "/sub/big.zip") == ReadFile(big)) << "10 MB upload differs";
+    EXPECT_TRUE(ReadFileText(root.Path() + "/sub/big.zip") == ReadFileText(big)) << "10 MB upload differs";
     std::filesystem::remove(big);
 }
 
@@ -173,5 +168,5 @@ TEST(NetFTPPeerWire, FirstAndSecondUploadAsRecorded)
                           stor, "QUIT"};
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(seen, expected);
-    EXPECT_EQ(ReadFile(root.Path() + folder + "/JeanLuc-corv.zip"), std::string(5000, '\x01'));
+    EXPECT_EQ(ReadFileText(root.Path() + folder + "/JeanLuc-corv.zip"), std::string(5000, '\x01'));
 }

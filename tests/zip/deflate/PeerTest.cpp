@@ -1,11 +1,9 @@
 // Peers as oracles: we decode what zlib and libdeflate make at every level,
 // and the Deflate64 entries that 7-Zip made decode to their recorded CRC.
 #include <gtest/gtest.h>
-#include <fstream>
-#include <iterator>
-
 #include "DeflateTestUtil.h"
 #include "tests/support/DeflatePeers.h"
+#include "tests/support/FileContents.h"
 #include "zip/deflate/ZpCrc32.h"
 
 namespace {
@@ -42,8 +40,7 @@ TEST(Peers, CorpusFilesRoundTripAndZlibAgrees)
     if (shared.empty())
         GTEST_SKIP() << "no shared folder with the corpus beside the source tree";
     for (const auto& e : std::filesystem::directory_iterator(shared / "corpus" / "canterbury")) {
-        std::ifstream in(e.path(), std::ios::binary);
-        const Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const Bytes data = ReadFileBytes(e.path());
         const Bytes ours = DeflateWith(data, 'n');
         EXPECT_EQ(InflateBytes(ours), data) << e.path();
         Bytes back(data.size());
@@ -67,8 +64,7 @@ TEST(Peers, SevenZipDeflate64EntriesDecodeToTheirCrc)
     if (shared.empty())
         GTEST_SKIP() << "no shared folder with the zip fixtures beside the source tree";
     for (const char* name : {"7z-deflate64-mx5.zip", "7z-deflate-mx5.zip"}) {
-        std::ifstream in(shared / "fixtures" / "zip" / name, std::ios::binary);
-        const Bytes zip((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const Bytes zip = ReadFileBytes(shared / "fixtures" / "zip" / name);
         // Walk the central directory from the end record.
         size_t eocd = zip.size() - 22;
         while (Le32(zip, eocd) != 0x06054b50)
