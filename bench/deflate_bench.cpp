@@ -19,6 +19,7 @@
 
 #include "tests/support/DeflatePeers.h"
 #include "tests/support/FileContents.h"
+#include "tests/support/SharedFolder.h"
 #include "zip/deflate/ZpCrc32.h"
 #include "zip/deflate/ZpDfDec.h"
 #include "zip/deflate/ZpDfEnc.h"
@@ -40,14 +41,12 @@ double Now()
 std::vector<fs::path> DefaultFiles()
 {
     std::vector<fs::path> files;
-    // The shared folder sits beside the checkout (or beside the worktrees' folder).
-    fs::path corpus = fs::path(VORN_SOURCE_DIR) / ".." / "shared" / "corpus";
-    if (!fs::exists(corpus))
-        corpus = fs::path(VORN_SOURCE_DIR) / ".." / ".." / "shared" / "corpus";
-    if (!fs::exists(corpus)) {
-        std::fprintf(stderr, "deflate_bench: no corpus at %s; give files as arguments\n", corpus.c_str());
+    const fs::path shared = SharedDir();
+    if (shared.empty()) {
+        std::fprintf(stderr, "deflate_bench: no shared corpus beside %s; give files as arguments\n", VORN_SOURCE_DIR);
         std::exit(2);
     }
+    const fs::path corpus = shared / "corpus";
     for (const auto& e : fs::directory_iterator(corpus / "canterbury"))
         if (e.is_regular_file())
             files.push_back(e.path());
