@@ -13,9 +13,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "tests/support/DeflatePeers.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/SharedFolder.h"
 #include "zip/deflate/ZpCrc32.h"
 #include "zip/deflate/ZpDfDec.h"
 #include "zip/deflate/ZpDfEnc.h"
@@ -34,23 +38,15 @@ double Now()
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
 
-Bytes ReadFile(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::vector<fs::path> DefaultFiles()
 {
     std::vector<fs::path> files;
-    // The shared folder sits beside the checkout (or beside the worktrees' folder).
-    fs::path corpus = fs::path(VORN_SOURCE_DIR) / ".." / "shared" / "corpus";
-    if (!fs::exists(corpus))
-        corpus = fs::path(VORN_SOURCE_DIR) / ".." / ".." / "shared" / "corpus";
-    if (!fs::exists(corpus)) {
-        std::fprintf(stderr, "deflate_bench: no corpus at %s; give files as arguments\n", corpus.c_str());
+    const fs::path shared = SharedDir();
+    if (shared.empty()) {
+        std::fprintf(stderr, "deflate_bench: no shared corpus beside %s; give files as arguments\n", VORN_SOURCE_DIR);
         std::exit(2);
     }
+    const fs::path corpus = shared / "corpus";
     for (const auto& e : fs::directory_iterator(corpus / "canterbury"))
         if (e.is_regular_file())
             files.push_back(e.path());
@@ -86,30 +82,6 @@ Bytes OursDeflate(const Bytes& in)
     return std::move(dst.Bytes());
 }
 
-Bytes ZlibDeflate(const Bytes& in, int level)
-{
-    z_stream s{};
-    deflateInit2(&s, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    Bytes out(deflateBound(&s, in.size()));
-    s.next_in = const_cast<uint8_t*>(in.data());
-    s.avail_in = static_cast<uInt>(in.size());
-    s.next_out = out.data();
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(s.total_out);
-    deflateEnd(&s);
-    return out;
-}
-
-Bytes LibdeflateDeflate(const Bytes& in, int level)
-{
-    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
-    Bytes out(libdeflate_deflate_compress_bound(c, in.size()));
-    out.resize(libdeflate_deflate_compress(c, in.data(), in.size(), out.data(), out.size()));
-    libdeflate_free_compressor(c);
-    return out;
-}
-
 // dst is reused between runs (like the peers' output buffers), so the
 // timing does not include first-touch page faults of a fresh buffer.
 bool OursInflate(const Bytes& in, TMemoryStream& dst, const Bytes& expect)
@@ -119,19 +91,6 @@ bool OursInflate(const Bytes& in, TMemoryStream& dst, const Bytes& expect)
     Inflate(&src, &dst, nullptr);
     return dst.Position() == static_cast<int64_t>(expect.size()) &&
            std::equal(expect.begin(), expect.end(), dst.Bytes().begin());
-}
-
-bool ZlibInflate(const Bytes& in, Bytes& out, size_t size)
-{
-    z_stream s{};
-    inflateInit2(&s, -15);
-    s.next_in = const_cast<uint8_t*>(in.data());
-    s.avail_in = static_cast<uInt>(in.size());
-    s.next_out = out.data();
-    s.avail_out = static_cast<uInt>(size);
-    const int r = inflate(&s, Z_FINISH);
-    inflateEnd(&s);
-    return r == Z_STREAM_END;
 }
 
 } // namespace
@@ -150,7 +109,7 @@ int main(int argc, char** argv)
     libdeflate_decompressor* ld = libdeflate_alloc_decompressor();
     bool allOk = true;
     for (const auto& path : files) {
-        const Bytes data = ReadFile(path);
+        const Bytes data = ReadFileBytes(path);
         const double mb = data.size() / 1e6;
         // Best of two runs, the engines taking turns, so a busy machine
         // disturbs all of them alike.
@@ -181,7 +140,7 @@ int main(int argc, char** argv)
             allOk &= OursInflate(z, dst, data);
             bestOur = std::min(bestOur, Now() - t);
             t = Now();
-            allOk &= ZlibInflate(z, out, data.size());
+            allOk &= ZlibInflateInto(z, std::span(out).first(data.size()));
             bestZ = std::min(bestZ, Now() - t);
             size_t actual = 0;
             t = Now();

@@ -7,23 +7,14 @@
 
 #include "net/NetException.h"
 #include "net/NetOTP.h"
+#include "net/NetText.h"
 #include "platform/FileStream.h"
 
 namespace {
 
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
-}
-
 std::string FirstWord(const std::string& s)
 {
-    const std::string t = Trim(s);
+    const std::string t = NetTrim(s);
     return t.substr(0, t.find(' '));
 }
 
@@ -61,7 +52,7 @@ std::vector<std::string> TNetExplicitTLSClient::FeatureFacts(const std::string& 
 {
     std::vector<std::string> facts;
     for (const auto& line : Features) {
-        const std::string t = Trim(line);
+        const std::string t = NetTrim(line);
         const size_t space = t.find(' ');
         if (strcasecmp(t.substr(0, space).c_str(), name.c_str()) != 0)
             continue;
@@ -69,7 +60,7 @@ std::vector<std::string> TNetExplicitTLSClient::FeatureFacts(const std::string& 
         size_t start = 0;
         for (;;) {
             const size_t semi = rest.find(';', start);
-            const std::string item = Trim(rest.substr(start, semi == std::string::npos ? std::string::npos : semi - start));
+            const std::string item = NetTrim(rest.substr(start, semi == std::string::npos ? std::string::npos : semi - start));
             if (!item.empty())
                 facts.push_back(item);
             if (semi == std::string::npos)
@@ -244,7 +235,7 @@ void TNetFTP::SendSiteZone()
     if (line.size() <= 3)
         return;
     // "UTC-300": minutes west of GMT; a text that is no number is ignored.
-    const std::string number = Trim(line.substr(3));
+    const std::string number = NetTrim(line.substr(3));
     char* end = nullptr;
     const long minutes = std::strtol(number.c_str(), &end, 10);
     if (number.empty() || *end != '\0' || minutes < -100000 || minutes > 100000)
@@ -369,7 +360,7 @@ void TNetFTP::List(std::vector<std::string>* destination, const std::string& spe
     TMemoryStream received;
     auto receive = [&](TNetIOHandler& data) { data.ReadStream(received, -1, true); };
     if (details && UseMLIS && canUseMLSD_) {
-        TransferData(Trim("MLSD " + specifier), {125, 150, 154}, receive);
+        TransferData(NetTrim("MLSD " + specifier), {125, 150, 154}, receive);
         listResult_.Details = true;
         listResult_.MachineListing = true;
     } else {
@@ -377,7 +368,7 @@ void TNetFTP::List(std::vector<std::string>* destination, const std::string& spe
         if (before != ftASCII)
             SetTransferType(ftASCII);
         try {
-            TransferData(Trim(std::string(details ? "LIST" : "NLST") + " " + specifier), {125, 150, 154}, receive);
+            TransferData(NetTrim(std::string(details ? "LIST" : "NLST") + " " + specifier), {125, 150, 154}, receive);
         } catch (...) {
             if (before != ftASCII) {
                 try {

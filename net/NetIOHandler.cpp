@@ -8,28 +8,13 @@
 #include <sys/socket.h>
 
 #include "net/NetException.h"
+#include "net/NetText.h"
 
 namespace {
 
 int64_t ElapsedMs(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count();
-}
-
-// White space and control characters are trimmed from reply lines.
-bool IsTrimmed(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string Trim(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && IsTrimmed(s[b]))
-        ++b;
-    while (e > b && IsTrimmed(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
 }
 
 std::span<const uint8_t> AsBytes(const std::string& s)
@@ -225,7 +210,8 @@ std::string TNetIOHandler::ReadLine(const std::string& terminator, int timeoutMs
 std::string TNetIOHandler::ReadNonEmptyLine(int failCount, TNetTextEncoding encoding)
 {
     for (int attempt = 0; attempt < failCount; ++attempt) {
-        const std::string line = Trim(ReadLine("\n", -1, MaxLineLength, encoding));
+        // White space and control characters are trimmed from reply lines.
+        const std::string line = NetTrim(ReadLine("\n", -1, MaxLineLength, encoding));
         if (!line.empty())
             return line;
         if (lineTimedOut_)

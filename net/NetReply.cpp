@@ -4,22 +4,13 @@
 #include <strings.h>
 
 #include "net/NetException.h"
+#include "net/NetText.h"
 
 namespace {
 
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-std::string TrimBlanks(const std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-        --e;
-    return s.substr(b, e - b);
 }
 
 // The part of s from 0-based index from on; empty past the end.
@@ -73,7 +64,7 @@ void TNetReply::Assign(const TNetReply& source)
 
 bool TNetReplyRFC::IsValidCode(const std::string& code) const
 {
-    if (TrimBlanks(code).empty())
+    if (NetTrim(code).empty())
         return true;
     if (code.size() != 3 || !IsDigit(code[0]) || !IsDigit(code[1]) || !IsDigit(code[2]))
         return false;
@@ -89,7 +80,7 @@ void TNetReplyRFC::Parse(const std::vector<std::string>& lines)
 {
     if (lines.empty())
         return;
-    SetCode(TrimBlanks(lines.front().substr(0, 3)));
+    SetCode(NetTrim(lines.front().substr(0, 3)));
     Text.clear();
     for (const auto& line : lines)
         Text.push_back(From(line, 4));
@@ -117,7 +108,7 @@ void TNetReplyFTP::Parse(const std::vector<std::string>& lines)
 {
     if (lines.empty())
         return;
-    std::string code = TrimBlanks(lines.front().substr(0, 4));
+    std::string code = NetTrim(lines.front().substr(0, 4));
     if (code.size() == 4 && code.back() == '-')
         code.pop_back();
     SetCode(code);

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 
 #include "app/JpegDecoder.h"
+#include "tests/support/FileContents.h"
 
 namespace {
 
@@ -71,8 +70,7 @@ TEST(JpegDecoder, DecodesColourAndGrey)
 
 TEST(JpegDecoder, ShippedAboutPicture)
 {
-    std::ifstream in(VORN_SOURCE_DIR "/app/AboutPicture.jpg", std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<uint8_t> bytes = ReadFileBytes(VORN_SOURCE_DIR "/app/AboutPicture.jpg");
     TRgbPicture pic;
     std::string error;
     ASSERT_TRUE(DecodeJpeg(bytes, pic, error)) << error;

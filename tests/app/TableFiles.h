@@ -12,13 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-inline std::filesystem::path MakeTempFolder(const std::string& prefix)
-{
-    std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (mkdtemp(tmpl.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    return tmpl;
-}
+#include "tests/support/TempFolder.h"
 
 inline void SqlExec(const std::filesystem::path& file, const std::string& sql)
 {

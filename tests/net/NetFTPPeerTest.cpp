@@ -9,16 +9,11 @@
 #include "PeerFtpServer.h"
 #include "net/NetException.h"
 #include "net/NetFTP.h"
+#include "tests/support/FileContents.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteRandomFile(const std::string& path, size_t size)
 {
@@ -34,6 +29,16 @@ bool Contains(const Lines& lines, const std::string& name)
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
         return l.size() >= name.size() && l.compare(l.size() - name.size(), name.size(), name) == 0;
     });
+}
+
+// The client pointed at server, logging in as its user.
+void Configure(TNetFTP& ftp, const TPeerFtpServer& server)
+{
+    ftp.Host = "127.0.0.1";
+    ftp.Port = static_cast<uint16_t>(server.Port());
+    ftp.Username = server.User;
+    ftp.Password = server.Password;
+    ftp.SetReadTimeout(10000);
 }
 
 struct TPeer {
@@ -64,11 +69,7 @@ TEST_P(NetFTPPeer, LoginListTypeStoreQuit)
     const std::string folder = (GetParam().rootIsSlash ? std::string() : root.Path()) + "/sub";
 
     TNetFTP ftp;
-    ftp.Host = "127.0.0.1";
-    ftp.Port = static_cast<uint16_t>(server->Port());
-    ftp.Username = server->User;
-    ftp.Password = server->Password;
-    ftp.SetReadTimeout(10000);
+    Configure(ftp, *server);
     ftp.ListenTimeout = 5000;
     ftp.Connect();
     ftp.ChangeDir(folder);
@@ -95,7 +96,7 @@ TEST_P(NetFTPPeer, LoginListTypeStoreQuit)
 
     ASSERT_TRUE(std::filesystem::exists(root.Path() + "/sub/empty.zip"));
     EXPECT_EQ(std::filesystem::file_size(root.Path() + "/sub/empty.zip"), 0u);
-    EXPECT_TRUE(ReadFile(root.Path() + "/sub/big.zip") == ReadFile(big)) << "10 MB upload differs";
+    EXPECT_TRUE(ReadFileText(root.Path() + "/sub/big.zip") == ReadFileText(big)) << "10 MB upload differs";
     std::filesystem::remove(big);
 }
 
@@ -107,11 +108,7 @@ TEST_P(NetFTPPeer, RefusedLoginAndMissingFolder)
     if (!server)
         GTEST_SKIP() << GetParam().name << ": " << whyNot;
     TNetFTP ftp;
-    ftp.Host = "127.0.0.1";
-    ftp.Port = static_cast<uint16_t>(server->Port());
-    ftp.Username = server->User;
-    ftp.Password = server->Password;
-    ftp.SetReadTimeout(10000);
+    Configure(ftp, *server);
     ftp.Connect();
     EXPECT_THROW(ftp.ChangeDir("/no/such/folder"), ENetReplyRFCError);
     EXPECT_TRUE(ftp.Connected());
@@ -145,11 +142,7 @@ TEST(NetFTPPeerWire, FirstAndSecondUploadAsRecorded)
     if (!server)
         GTEST_SKIP() << whyNot;
     TNetFTP ftp;
-    ftp.Host = "127.0.0.1";
-    ftp.Port = static_cast<uint16_t>(server->Port());
-    ftp.Username = server->User;
-    ftp.Password = server->Password;
-    ftp.SetReadTimeout(10000);
+    Configure(ftp, *server);
     ftp.ListenTimeout = 5000;
     for (int run = 0; run < 2; ++run) {
         ftp.Connect();
@@ -175,5 +168,5 @@ TEST(NetFTPPeerWire, FirstAndSecondUploadAsRecorded)
                           stor, "QUIT"};
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(seen, expected);
-    EXPECT_EQ(ReadFile(root.Path() + folder + "/JeanLuc-corv.zip"), std::string(5000, '\x01'));
+    EXPECT_EQ(ReadFileText(root.Path() + folder + "/JeanLuc-corv.zip"), std::string(5000, '\x01'));
 }

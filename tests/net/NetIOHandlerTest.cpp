@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "Loopback.h"
 #include "net/NetEncoding.h"
 #include "net/NetException.h"
 #include "net/NetIOHandler.h"
@@ -18,16 +17,10 @@ class TPeer {
 public:
     TPeer()
     {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(listener_, 1);
-        socklen_t len = sizeof a;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        int port = 0;
+        listener_ = ListenOnLoopback(1, port);
         handler.Host = "127.0.0.1";
-        handler.Port = ntohs(a.sin_port);
+        handler.Port = static_cast<uint16_t>(port);
         handler.Open();
         peer_ = accept(listener_, nullptr, nullptr);
         close(listener_);
@@ -193,19 +186,10 @@ TEST(NetIOHandler, ReadStreamUntilDisconnect)
 
 TEST(NetIOHandler, ConnectFailures)
 {
-    // A port nobody listens on: take one and give it back.
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
-
+    const uint16_t nobodyListens = static_cast<uint16_t>(FreeLoopbackPort());
     TNetIOHandlerStack handler;
     handler.Host = "localhost";
-    handler.Port = ntohs(a.sin_port);
+    handler.Port = nobodyListens;
     try {
         handler.Open();
         FAIL();
@@ -217,7 +201,7 @@ TEST(NetIOHandler, ConnectFailures)
 
     TNetIOHandlerStack range;
     range.Host = "127.0.0.1";
-    range.Port = ntohs(a.sin_port);
+    range.Port = nobodyListens;
     range.BoundPortMin = 2000;
     range.BoundPortMax = 1000;
     try {

@@ -1,19 +1,19 @@
 #include "PeerFtpServer.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+#include "Loopback.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -33,31 +33,6 @@ pid_t Spawn(const std::vector<std::string>& args, int stdoutFd)
         _exit(127);
     }
     return pid;
-}
-
-int FreePort()
-{
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(int port)
-{
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(s);
-    return ok;
 }
 
 } // namespace
@@ -118,7 +93,7 @@ std::unique_ptr<TPeerFtpServer> TPeerFtpServer::StartVsftpd(const std::string& r
     std::unique_ptr<TPeerFtpServer> server(new TPeerFtpServer);
     server->User = "anonymous";
     server->Password = "test@example.com";
-    server->port_ = FreePort();
+    server->port_ = FreeLoopbackPort();
     std::filesystem::create_directories(root + ".empty");
     const std::string config = root + ".conf";
     {
@@ -135,7 +110,7 @@ std::unique_ptr<TPeerFtpServer> TPeerFtpServer::StartVsftpd(const std::string& r
     }
     server->pid_ = Spawn({vsftpd, config}, -1);
     for (int i = 0; i < 60; ++i) {
-        if (Accepts(server->port_))
+        if (LoopbackAccepts(server->port_))
             return server;
         int status = 0;
         if (waitpid(server->pid_, &status, WNOHANG) == server->pid_) {
@@ -150,9 +125,7 @@ std::unique_ptr<TPeerFtpServer> TPeerFtpServer::StartVsftpd(const std::string& r
 
 TTempFolder::TTempFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-ftp-XXXXXX").string();
-    if (mkdtemp(pattern.data()))
-        path_ = pattern;
+    path_ = MakeTempFolder("vorn-ftp").string();
     // The servers write as other users in some setups.
     std::filesystem::permissions(path_, std::filesystem::perms::all);
 }

@@ -2,27 +2,18 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
-#include <sstream>
 
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
+#include "tests/support/FileContents.h"
 #include "tests/support/TempMachine.h"
 
 namespace {
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The message of the EMachineError that f raises ("" when none).
 template <typename F>
@@ -106,7 +97,7 @@ TEST(Machine, BadDriveMapsNameFileAndLine)
         const std::string message = MachineErrorOf([] { GetDriveType("C:\\"); });
         EXPECT_NE(message.find("drives.ini\", " + std::string(c.expected)), std::string::npos)
             << "text: " << c.text << "\nmessage: " << message;
-        EXPECT_EQ(Slurp(machine.Folder() + "/drives.ini"), c.text);   // nothing overwritten
+        EXPECT_EQ(ReadFileText(machine.Folder() + "/drives.ini"), c.text);   // nothing overwritten
     }
     machine.WriteMachineFile("drives.ini", "");
     EXPECT_EQ(GetDriveType("C:\\"), dtNoRootDir);   // an empty map has no drives
@@ -167,7 +158,7 @@ TEST(Registry, WritesKeepEveryOtherLine)
     registry.WriteString("Three", "3");
     ASSERT_TRUE(registry.OpenKey("\\SOFTWARE\\C\\D", true));
     registry.WriteString("Four", "4");
-    EXPECT_EQ(Slurp(machine.Folder() + "/registry.ini"),
+    EXPECT_EQ(ReadFileText(machine.Folder() + "/registry.ini"),
               "; hive\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\none=uno\nThree=3\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\nTwo=2\n"
               "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\C\\D]\nFour=4\n");
     ASSERT_TRUE(registry.OpenKey("\\SOFTWARE\\E", true));   // a key with no values yet
@@ -187,7 +178,7 @@ TEST(Registry, GarbageIsAClearErrorAndNothingIsOverwritten)
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     const std::string message = MachineErrorOf([&] { registry.OpenKey("\\SOFTWARE\\A", true); });
     EXPECT_NE(message.find("registry.ini\", line 3"), std::string::npos) << message;
-    EXPECT_EQ(Slurp(machine.Folder() + "/registry.ini"), bad);
+    EXPECT_EQ(ReadFileText(machine.Folder() + "/registry.ini"), bad);
 
     // A missing hive has no keys, and is made by the first key created.
     std::filesystem::remove(machine.Folder() + "/registry.ini");

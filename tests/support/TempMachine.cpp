@@ -11,14 +11,12 @@
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
+#include "tests/support/TempFolder.h"
 #include "tools/vorn-setup/VornSetup.h"
 
 TTempMachine::TTempMachine(TKind kind) : previous_(TMachine::ChosenFolder())
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-machine-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary machine folder");
-    folder_ = pattern;
+    folder_ = MakeTempFolder("vorn-machine").string();
     std::ostringstream log;
     try {
         if (kind == tmInit)

@@ -139,6 +139,30 @@ bool TZpLogger::Flush()
     return used_ == 0;
 }
 
+// ---- Start of a Deflate or Inflate call ---------------------------------------
+
+TZpDeflateHelper ZpWorkingHelper(const TZpDeflateHelper* aHelper, TStream& aSource)
+{
+    TZpDeflateHelper work;
+    if (aHelper)
+        work.CopyOptions(*aHelper);
+    if (!work.PercentHook)
+        work.SourceSize = 0;
+    else if (work.SourceSize == -1)
+        work.SourceSize = aSource.Size();
+    return work;
+}
+
+std::unique_ptr<TZpLogger> ZpOpenCallLog(const TZpDeflateHelper& work, const std::string& heading)
+{
+    if (work.LogFileName.empty())
+        return nullptr;
+    auto log = std::make_unique<TZpLogger>(work.LogFileName);
+    log->WriteLine(heading);
+    log->WriteLine("Need to recompile the app with UseLogging turned on");
+    return log;
+}
+
 // ---- TZpNodeManager -------------------------------------------------------
 
 namespace {

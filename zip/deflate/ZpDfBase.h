@@ -99,6 +99,16 @@ private:
     size_t used_ = 0;
 };
 
+// What a Deflate or Inflate call starts from: the copy of aHelper's options
+// (defaults without one) it works on, where SourceSize, the total progress
+// is measured against, is 0 without a progress hook and the source's size
+// when left at -1.
+TZpDeflateHelper ZpWorkingHelper(const TZpDeflateHelper* aHelper, TStream& aSource);
+
+// The call's log when work.LogFileName is set (null otherwise), opened with
+// the heading line and the note that detailed logging is compiled out.
+std::unique_ptr<TZpLogger> ZpOpenCallLog(const TZpDeflateHelper& work, const std::string& heading);
+
 // Page arena for fixed-size nodes: nodes are never released one by one;
 // destroying the arena frees every page.
 class TZpNodeManager {

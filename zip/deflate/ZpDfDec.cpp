@@ -574,19 +574,8 @@ uint32_t Inflate(TStream* aSource, TStream* aDest, TZpDeflateHelper* aHelper)
 {
     ZpAssert(aSource != nullptr, "Inflate: aSource stream cannot be nil");
     ZpAssert(aDest != nullptr, "Inflate: aDest stream cannot be nil");
-    TZpDeflateHelper work;
-    if (aHelper)
-        work.CopyOptions(*aHelper);
-    if (!work.PercentHook)
-        work.SourceSize = 0;
-    else if (work.SourceSize == -1)
-        work.SourceSize = aSource->Size();
-    std::unique_ptr<TZpLogger> log;
-    if (!work.LogFileName.empty()) {
-        log = std::make_unique<TZpLogger>(work.LogFileName);
-        log->WriteLine("INFLATING STREAM...");
-        log->WriteLine("Need to recompile the app with UseLogging turned on");
-    }
+    TZpDeflateHelper work = ZpWorkingHelper(aHelper, *aSource);
+    const std::unique_ptr<TZpLogger> log = ZpOpenCallLog(work, "INFLATING STREAM...");
     // The decrypting stream (traditional zip encryption) wraps the source
     // here once it exists; until then an encrypted stream is refused.
     if (!work.CryptPassword.empty())

@@ -286,24 +286,13 @@ uint32_t Deflate(TStream* aSource, TStream* aDest, TZpDeflateHelper* aHelper)
     ZpAssert(aDest != nullptr, "Deflate: aDest stream cannot be nil");
     ZpAssert(!aHelper || (aHelper->Options() & kKindsMask) != 0,
              "Deflate: aHelper.Options must enable some kind of archiving");
-    TZpDeflateHelper work;
-    if (aHelper)
-        work.CopyOptions(*aHelper);
-    if (!work.PercentHook)
-        work.SourceSize = 0;
-    else if (work.SourceSize == -1)
-        work.SourceSize = aSource->Size();
+    TZpDeflateHelper work = ZpWorkingHelper(aHelper, *aSource);
     // Working values, set plainly (the setters' clamping does not apply here).
     auto unlimited = [](int32_t v) { return v == -1 ? INT32_MAX : v; };
     const int32_t good = unlimited(work.GoodMatchLength());
     const int32_t chain = unlimited(work.MaxChainProbes());
     const int32_t lazy = (work.Options() & dfoLazy) ? unlimited(work.LazyMatchLimit()) : 0;
-    std::unique_ptr<TZpLogger> log;
-    if (!work.LogFileName.empty()) {
-        log = std::make_unique<TZpLogger>(work.LogFileName);
-        log->WriteLine("DEFLATING STREAM...");
-        log->WriteLine("Need to recompile the app with UseLogging turned on");
-    }
+    const std::unique_ptr<TZpLogger> log = ZpOpenCallLog(work, "DEFLATING STREAM...");
     // The encrypting stream (traditional zip encryption) wraps the
     // destination here once it exists; until then a password is refused.
     if (!work.CryptPassword.empty())

@@ -33,9 +33,8 @@ void TZpDfOutBitStream::AlignToByte()
         PutBits(0, pad);
 }
 
-void TZpDfOutBitStream::WriteBuffer(const uint8_t* data, size_t count)
+void TZpDfOutBitStream::MoveOutWholeBytes()
 {
-    ZpAssert((used_ & 7) == 0, "TZpDfOutBitStream.WriteBuffer: must be byte aligned");
     while (used_ > 0) {
         if (fill_ == kBufferSize)
             Drain();
@@ -43,6 +42,12 @@ void TZpDfOutBitStream::WriteBuffer(const uint8_t* data, size_t count)
         acc_ >>= 8;
         used_ -= 8;
     }
+}
+
+void TZpDfOutBitStream::WriteBuffer(const uint8_t* data, size_t count)
+{
+    ZpAssert((used_ & 7) == 0, "TZpDfOutBitStream.WriteBuffer: must be byte aligned");
+    MoveOutWholeBytes();
     while (count > 0) {
         if (fill_ == kBufferSize)
             Drain();
@@ -61,13 +66,7 @@ void TZpDfOutBitStream::Finish()
         return;
     finished_ = true;
     AlignToByte();
-    while (used_ > 0) {
-        if (fill_ == kBufferSize)
-            Drain();
-        buffer_[fill_++] = static_cast<uint8_t>(acc_);
-        acc_ >>= 8;
-        used_ -= 8;
-    }
+    MoveOutWholeBytes();
     Drain();
 }
 

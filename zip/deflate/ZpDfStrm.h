@@ -53,6 +53,8 @@ public:
 private:
     static constexpr size_t kBufferSize = 16384;
     void Drain();
+    // Byte-aligned only: the accumulator's bytes into the buffer.
+    void MoveOutWholeBytes();
 
     TStream* dest_;
     std::vector<uint8_t> buffer_;

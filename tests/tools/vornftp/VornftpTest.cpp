@@ -10,6 +10,7 @@
 
 #include "PeerFtpServer.h"
 #include "ScriptedFtpServer.h"
+#include "tests/support/FileContents.h"
 
 namespace {
 
@@ -32,8 +33,7 @@ TRun RunVornftp(const std::string& arguments)
         run.out.append(buffer.data(), n);
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    run.err = ReadFileText(errFile);
     std::filesystem::remove(errFile);
     return run;
 }
@@ -109,8 +109,7 @@ TEST(Vornftp, ListAndPutAgainstPyftpdlib)
 
     TRun run = RunVornftp(login + "put " + local + " /incoming/up.zip");
     EXPECT_EQ(run.status, 0) << run.err;
-    std::ifstream stored(root.Path() + "/incoming/up.zip", std::ios::binary);
-    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(stored), std::istreambuf_iterator<char>()) == content);
+    EXPECT_TRUE(ReadFileText(root.Path() + "/incoming/up.zip") == content);
 
     run = RunVornftp(login + "list /incoming");
     EXPECT_EQ(run.status, 0) << run.err;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Stream.h"
+#include "tests/support/SharedFolder.h"
 #include "zip/deflate/ZpDfBase.h"
 #include "zip/deflate/ZpDfDec.h"
 #include "zip/deflate/ZpDfEnc.h"
@@ -86,15 +87,6 @@ inline Bytes RecordBytes(size_t records)
         b.insert(b.end(), rec, rec + sizeof rec);
     }
     return b;
-}
-
-inline std::filesystem::path SharedDir()
-{
-    namespace fs = std::filesystem;
-    for (const fs::path& p : {fs::path(VORN_SOURCE_DIR) / ".." / "shared", fs::path(VORN_SOURCE_DIR) / ".." / ".." / "shared"})
-        if (fs::exists(p / "corpus"))
-            return p;
-    return {};
 }
 
 // Tokens of a stream made only of fixed-code blocks.

@@ -1,40 +1,12 @@
 // Peers as oracles: we decode what zlib and libdeflate make at every level,
 // and the Deflate64 entries that 7-Zip made decode to their recorded CRC.
 #include <gtest/gtest.h>
-#include <libdeflate.h>
-#include <zlib.h>
-
-#include <fstream>
-#include <iterator>
-
 #include "DeflateTestUtil.h"
+#include "tests/support/DeflatePeers.h"
+#include "tests/support/FileContents.h"
 #include "zip/deflate/ZpCrc32.h"
 
 namespace {
-
-Bytes ZlibDeflate(const Bytes& in, int level)
-{
-    z_stream s{};
-    deflateInit2(&s, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    Bytes out(deflateBound(&s, in.size()));
-    s.next_in = const_cast<uint8_t*>(in.data());
-    s.avail_in = static_cast<uInt>(in.size());
-    s.next_out = out.data();
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(s.total_out);
-    deflateEnd(&s);
-    return out;
-}
-
-Bytes LibdeflateDeflate(const Bytes& in, int level)
-{
-    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
-    Bytes out(libdeflate_deflate_compress_bound(c, in.size()));
-    out.resize(libdeflate_deflate_compress(c, in.data(), in.size(), out.data(), out.size()));
-    libdeflate_free_compressor(c);
-    return out;
-}
 
 std::vector<std::pair<const char*, Bytes>> Samples()
 {
@@ -68,20 +40,11 @@ TEST(Peers, CorpusFilesRoundTripAndZlibAgrees)
     if (shared.empty())
         GTEST_SKIP() << "no shared folder with the corpus beside the source tree";
     for (const auto& e : std::filesystem::directory_iterator(shared / "corpus" / "canterbury")) {
-        std::ifstream in(e.path(), std::ios::binary);
-        const Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const Bytes data = ReadFileBytes(e.path());
         const Bytes ours = DeflateWith(data, 'n');
         EXPECT_EQ(InflateBytes(ours), data) << e.path();
         Bytes back(data.size());
-        uLongf n = back.size();
-        z_stream s{};
-        inflateInit2(&s, -15);
-        s.next_in = const_cast<uint8_t*>(ours.data());
-        s.avail_in = static_cast<uInt>(ours.size());
-        s.next_out = back.data();
-        s.avail_out = static_cast<uInt>(n);
-        EXPECT_EQ(inflate(&s, Z_FINISH), Z_STREAM_END) << e.path();
-        inflateEnd(&s);
+        EXPECT_TRUE(ZlibInflateInto(ours, back)) << e.path();
         EXPECT_EQ(back, data) << e.path();
     }
 }
@@ -101,8 +64,7 @@ TEST(Peers, SevenZipDeflate64EntriesDecodeToTheirCrc)
     if (shared.empty())
         GTEST_SKIP() << "no shared folder with the zip fixtures beside the source tree";
     for (const char* name : {"7z-deflate64-mx5.zip", "7z-deflate-mx5.zip"}) {
-        std::ifstream in(shared / "fixtures" / "zip" / name, std::ios::binary);
-        const Bytes zip((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const Bytes zip = ReadFileBytes(shared / "fixtures" / "zip" / name);
         // Walk the central directory from the end record.
         size_t eocd = zip.size() - 22;
         while (Le32(zip, eocd) != 0x06054b50)

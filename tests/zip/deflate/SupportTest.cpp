@@ -3,10 +3,9 @@
 
 #include <filesystem>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "DeflateTestUtil.h"
+#include "tests/support/FileContents.h"
 #include "zip/deflate/ZpBitBkt.h"
 
 namespace {
@@ -119,9 +118,7 @@ TEST(Logger, WritesLinesWithCrLfAndRefusesReadingAndSeeking)
         EXPECT_THROW(log.Read(b), EZpAssertionFailed);
         EXPECT_THROW(log.Seek(1, soFromBeginning), EZpAssertionFailed);
     }
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "DEFLATING STREAM...\r\n" + std::string(5000, 'x') + "\r\n");
+    EXPECT_EQ(ReadFileText(path), "DEFLATING STREAM...\r\n" + std::string(5000, 'x') + "\r\n");
     std::filesystem::remove(path);
     EXPECT_THROW(TZpLogger(""), EZpAssertionFailed);
 }
@@ -174,12 +171,6 @@ TEST(BitBucket, KeepsTheMostRecentBytes)
 
 namespace {
 
-std::string ReadText(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 TEST(Logger, EnginesWriteTheirLogWhenAsked)
 {
     const auto dir = std::filesystem::temp_directory_path();
@@ -188,12 +179,12 @@ TEST(Logger, EnginesWriteTheirLogWhenAsked)
     TZpDeflateHelper d = Preset('n');
     d.LogFileName = deflateLog.string();
     const Bytes packed = DeflateBytes(TextBytes(1000), &d);
-    EXPECT_EQ(ReadText(deflateLog), "DEFLATING STREAM...\r\nNeed to recompile the app with UseLogging turned on\r\n");
+    EXPECT_EQ(ReadFileText(deflateLog), "DEFLATING STREAM...\r\nNeed to recompile the app with UseLogging turned on\r\n");
 
     TZpDeflateHelper i;
     i.LogFileName = inflateLog.string();
     EXPECT_THROW(InflateBytes({0x07}, &i), EZpInflateError);
-    EXPECT_EQ(ReadText(inflateLog), "INFLATING STREAM...\r\nNeed to recompile the app with UseLogging turned on\r\n"
+    EXPECT_EQ(ReadFileText(inflateLog), "INFLATING STREAM...\r\nNeed to recompile the app with UseLogging turned on\r\n"
                                     "Internal exception raised: starting new block, but invalid block type [Inflate]\r\n");
     std::filesystem::remove(deflateLog);
     std::filesystem::remove(inflateLog);
