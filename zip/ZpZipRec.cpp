@@ -51,6 +51,21 @@ void ExpectSignature(const uint8_t* p, uint32_t sig)
 
 } // namespace
 
+TZpZipLocalFileHeader ZpLocalHeaderFor(const TZpZipDirectoryFileHeader& header)
+{
+    TZpZipLocalFileHeader local;
+    local.VersionNeededToExtract = header.VersionNeededToExtract;
+    local.GeneralPurposeFlags = header.GeneralPurposeFlags;
+    local.CompressionMethod = header.CompressionMethod;
+    local.LastModFileTime = header.LastModFileTime;
+    local.LastModFileDate = header.LastModFileDate;
+    local.Crc32 = header.Crc32;
+    local.CompressedSize = header.CompressedSize;
+    local.UncompressedSize = header.UncompressedSize;
+    local.FileName = header.FileName;
+    return local;
+}
+
 void TZpZipLocalFileHeader::Write(TStream& stream) const
 {
     std::array<uint8_t, kFixedSize> b{};

@@ -78,6 +78,10 @@ struct TZpZipDirectoryFileHeader {
     size_t RecordSize() const { return kFixedSize + FileName.size() + ExtraField.size() + FileComment.size(); }
 };
 
+// The local header an entry's directory record stands for: the shared
+// fields and the name, no extra field.
+TZpZipLocalFileHeader ZpLocalHeaderFor(const TZpZipDirectoryFileHeader& header);
+
 struct TZpZipDirectoryFileFooter {
     static constexpr size_t kFixedSize = 22;
     uint16_t NumberOfThisDisk = 0;

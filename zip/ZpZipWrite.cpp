@@ -95,17 +95,7 @@ void TZpZipArchive::WriteZip()
             item.Header.RelativeOffsetOfLocalHeader = static_cast<uint32_t>(offset);
             TZpZipLocalFileHeader old;
             old.Read(in);
-            TZpZipLocalFileHeader local;
-            local.VersionNeededToExtract = item.Header.VersionNeededToExtract;
-            local.GeneralPurposeFlags = item.Header.GeneralPurposeFlags;
-            local.CompressionMethod = item.Header.CompressionMethod;
-            local.LastModFileTime = item.Header.LastModFileTime;
-            local.LastModFileDate = item.Header.LastModFileDate;
-            local.Crc32 = item.Header.Crc32;
-            local.CompressedSize = item.Header.CompressedSize;
-            local.UncompressedSize = item.Header.UncompressedSize;
-            local.FileName = item.Header.FileName;
-            local.Write(out);
+            ZpLocalHeaderFor(item.Header).Write(out);
             if (item.Header.CompressedSize > 0)
                 out.CopyFrom(in, item.Header.CompressedSize);
             ++entries;
@@ -130,17 +120,7 @@ void TZpZipArchive::WriteZip()
                         throw EZpZipNoInsertion();
                     InsertFileHelper(*this, item, data);
                 }
-                TZpZipLocalFileHeader local;
-                local.VersionNeededToExtract = item.Header.VersionNeededToExtract;
-                local.GeneralPurposeFlags = item.Header.GeneralPurposeFlags;
-                local.CompressionMethod = item.Header.CompressionMethod;
-                local.LastModFileTime = item.Header.LastModFileTime;
-                local.LastModFileDate = item.Header.LastModFileDate;
-                local.Crc32 = item.Header.Crc32;
-                local.CompressedSize = item.Header.CompressedSize;
-                local.UncompressedSize = item.Header.UncompressedSize;
-                local.FileName = item.Header.FileName;
-                local.Write(out);
+                ZpLocalHeaderFor(item.Header).Write(out);
                 data.SetPosition(0);
                 if (data.Size() > 0)
                     out.CopyFrom(data, data.Size());
