@@ -49,6 +49,34 @@ void ExpectSignature(const uint8_t* p, uint32_t sig)
         throw EZpZipInvalid();
 }
 
+// The eight fields a local header and a directory record share, stored in
+// the same order in both (from offset 4 and 6 respectively).
+template <class Record>
+void PutSharedFields(uint8_t* p, const Record& r)
+{
+    ZpPut16(p + 0, r.VersionNeededToExtract);
+    ZpPut16(p + 2, r.GeneralPurposeFlags);
+    ZpPut16(p + 4, r.CompressionMethod);
+    ZpPut16(p + 6, r.LastModFileTime);
+    ZpPut16(p + 8, r.LastModFileDate);
+    ZpPut32(p + 10, r.Crc32);
+    ZpPut32(p + 14, r.CompressedSize);
+    ZpPut32(p + 18, r.UncompressedSize);
+}
+
+template <class Record>
+void GetSharedFields(const uint8_t* p, Record& r)
+{
+    r.VersionNeededToExtract = ZpGet16(p + 0);
+    r.GeneralPurposeFlags = ZpGet16(p + 2);
+    r.CompressionMethod = ZpGet16(p + 4);
+    r.LastModFileTime = ZpGet16(p + 6);
+    r.LastModFileDate = ZpGet16(p + 8);
+    r.Crc32 = ZpGet32(p + 10);
+    r.CompressedSize = ZpGet32(p + 14);
+    r.UncompressedSize = ZpGet32(p + 18);
+}
+
 } // namespace
 
 TZpZipLocalFileHeader ZpLocalHeaderFor(const TZpZipDirectoryFileHeader& header)
@@ -70,14 +98,7 @@ void TZpZipLocalFileHeader::Write(TStream& stream) const
 {
     std::array<uint8_t, kFixedSize> b{};
     ZpPut32(&b[0], kZpLocalFileHeaderSig);
-    ZpPut16(&b[4], VersionNeededToExtract);
-    ZpPut16(&b[6], GeneralPurposeFlags);
-    ZpPut16(&b[8], CompressionMethod);
-    ZpPut16(&b[10], LastModFileTime);
-    ZpPut16(&b[12], LastModFileDate);
-    ZpPut32(&b[14], Crc32);
-    ZpPut32(&b[18], CompressedSize);
-    ZpPut32(&b[22], UncompressedSize);
+    PutSharedFields(&b[4], *this);
     ZpPut16(&b[26], Len16(FileName));
     ZpPut16(&b[28], Len16(ExtraField));
     stream.WriteBuffer(b);
@@ -90,14 +111,7 @@ void TZpZipLocalFileHeader::Read(TStream& stream)
     std::array<uint8_t, kFixedSize> b{};
     ReadExact(stream, b.data(), b.size());
     ExpectSignature(&b[0], kZpLocalFileHeaderSig);
-    VersionNeededToExtract = ZpGet16(&b[4]);
-    GeneralPurposeFlags = ZpGet16(&b[6]);
-    CompressionMethod = ZpGet16(&b[8]);
-    LastModFileTime = ZpGet16(&b[10]);
-    LastModFileDate = ZpGet16(&b[12]);
-    Crc32 = ZpGet32(&b[14]);
-    CompressedSize = ZpGet32(&b[18]);
-    UncompressedSize = ZpGet32(&b[22]);
+    GetSharedFields(&b[4], *this);
     const uint16_t nameLen = ZpGet16(&b[26]);
     const uint16_t extraLen = ZpGet16(&b[28]);
     FileName = ReadText(stream, nameLen);
@@ -129,14 +143,7 @@ void TZpZipDirectoryFileHeader::Write(TStream& stream) const
     std::array<uint8_t, kFixedSize> b{};
     ZpPut32(&b[0], kZpDirectoryFileHeaderSig);
     ZpPut16(&b[4], VersionMadeBy);
-    ZpPut16(&b[6], VersionNeededToExtract);
-    ZpPut16(&b[8], GeneralPurposeFlags);
-    ZpPut16(&b[10], CompressionMethod);
-    ZpPut16(&b[12], LastModFileTime);
-    ZpPut16(&b[14], LastModFileDate);
-    ZpPut32(&b[16], Crc32);
-    ZpPut32(&b[20], CompressedSize);
-    ZpPut32(&b[24], UncompressedSize);
+    PutSharedFields(&b[6], *this);
     ZpPut16(&b[28], Len16(FileName));
     ZpPut16(&b[30], Len16(ExtraField));
     ZpPut16(&b[32], Len16(FileComment));
@@ -156,14 +163,7 @@ void TZpZipDirectoryFileHeader::Read(TStream& stream)
     ReadExact(stream, b.data(), b.size());
     ExpectSignature(&b[0], kZpDirectoryFileHeaderSig);
     VersionMadeBy = ZpGet16(&b[4]);
-    VersionNeededToExtract = ZpGet16(&b[6]);
-    GeneralPurposeFlags = ZpGet16(&b[8]);
-    CompressionMethod = ZpGet16(&b[10]);
-    LastModFileTime = ZpGet16(&b[12]);
-    LastModFileDate = ZpGet16(&b[14]);
-    Crc32 = ZpGet32(&b[16]);
-    CompressedSize = ZpGet32(&b[20]);
-    UncompressedSize = ZpGet32(&b[24]);
+    GetSharedFields(&b[6], *this);
     const uint16_t nameLen = ZpGet16(&b[28]);
     const uint16_t extraLen = ZpGet16(&b[30]);
     const uint16_t commentLen = ZpGet16(&b[32]);
