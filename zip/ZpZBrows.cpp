@@ -26,13 +26,7 @@ TZpArchiveType ZpArchiveTypeOf(const std::string& fileName)
     try {
         std::unique_ptr<TStream> stream = ZpOpenFile(fileName, fmOpenRead);
         std::array<uint8_t, 4> head{};
-        size_t got = 0;
-        while (got < head.size()) {
-            const size_t n = stream->Read(std::span(head.data() + got, head.size() - got));
-            if (n == 0)
-                break;
-            got += n;
-        }
+        const size_t got = ZpReadUpTo(*stream, head);
         const uint32_t first = got == 4 ? ZpGet32(head.data()) : 0;
         if (zipExt) {
             if (first == kZpDataDescriptorSig || first == kZpSingleDiskMarker)

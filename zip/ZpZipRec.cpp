@@ -11,13 +11,8 @@ namespace {
 // short, which is an invalid archive rather than a stream fault.
 void ReadExact(TStream& stream, uint8_t* data, size_t n)
 {
-    size_t done = 0;
-    while (done < n) {
-        const size_t got = stream.Read(std::span(data + done, n - done));
-        if (got == 0)
-            throw EZpZipInvalid();
-        done += got;
-    }
+    if (ZpReadUpTo(stream, std::span(data, n)) < n)
+        throw EZpZipInvalid();
 }
 
 std::string ReadText(TStream& stream, size_t n)
@@ -78,6 +73,18 @@ void GetSharedFields(const uint8_t* p, Record& r)
 }
 
 } // namespace
+
+size_t ZpReadUpTo(TStream& stream, std::span<uint8_t> buffer)
+{
+    size_t done = 0;
+    while (done < buffer.size()) {
+        const size_t got = stream.Read(buffer.subspan(done));
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
 
 TZpZipLocalFileHeader ZpLocalHeaderFor(const TZpZipDirectoryFileHeader& header)
 {
@@ -205,13 +212,6 @@ void TZpZipDirectoryFileFooter::Read(TStream& stream)
     const uint16_t commentLen = ZpGet16(&b[20]);
     // Trailing garbage may leave the comment short; keep what is there.
     std::string comment(commentLen, '\0');
-    size_t done = 0;
-    while (done < commentLen) {
-        const size_t got = stream.Read(std::span(reinterpret_cast<uint8_t*>(comment.data()) + done, commentLen - done));
-        if (got == 0)
-            break;
-        done += got;
-    }
-    comment.resize(done);
+    comment.resize(ZpReadUpTo(stream, std::span(reinterpret_cast<uint8_t*>(comment.data()), comment.size())));
     ZipComment = std::move(comment);
 }

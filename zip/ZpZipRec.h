@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/Stream.h"
@@ -95,6 +96,10 @@ struct TZpZipDirectoryFileFooter {
     void Write(TStream& stream) const;
     void Read(TStream& stream);
 };
+
+// Reads until buffer is full or the stream ends; the count read (a stream's
+// Read may move fewer bytes than asked before its end).
+size_t ZpReadUpTo(TStream& stream, std::span<uint8_t> buffer);
 
 // Little-endian field access over byte buffers.
 inline uint16_t ZpGet16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
