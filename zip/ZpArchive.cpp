@@ -40,15 +40,15 @@ void FindIn(const std::string& folder, const std::string& namePattern, uint32_t 
     for (const TZpFoundFile& f : ZpFindFiles(folder + "*", attributes)) {
         // The filter asked for folders only so recursion can see them; they
         // are not candidates unless the caller asked for folders.
-        if ((f.Attr & kZpAttrDirectory) && !(attributes & kZpAttrDirectory))
+        if ((f.Attr & faDirectory) && !(attributes & faDirectory))
             continue;
         if (MatchesPattern(ZpUpper(f.Name), namePattern))
             result.push_back(folder + f.Name);
     }
     if (!recurse)
         return;
-    for (const TZpFoundFile& f : ZpFindFiles(folder + "*", kZpAttrDirectory | (attributes & (kZpAttrHidden | kZpAttrSystem))))
-        if (f.Attr & kZpAttrDirectory)
+    for (const TZpFoundFile& f : ZpFindFiles(folder + "*", faDirectory | (attributes & (faHidden | faSysFile))))
+        if (f.Attr & faDirectory)
             FindIn(folder + f.Name + "\\", namePattern, attributes, recurse, result);
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 // DOS bits the extraction restores; the high bits some tools put there
 // (Unix modes) mean nothing to the file layer.
-constexpr uint32_t kRestoredAttributes = kZpAttrReadOnly | kZpAttrHidden | kZpAttrSystem | kZpAttrArchive;
+constexpr uint32_t kRestoredAttributes = faReadOnly | faHidden | faSysFile | faArchive;
 
 // Passes at most the entry's recorded size on: a stream that decodes to
 // more than its record says is damaged (or a bomb) and must not fill the

@@ -1,7 +1,6 @@
 #include "zip/ZpUtilsFs.h"
 
 #include "platform/CodePage.h"
-#include "platform/DosAttr.h"
 #include "platform/DosTime.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"

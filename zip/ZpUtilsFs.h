@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/DosAttr.h"   // the attribute bits (faReadOnly, ...)
 #include "platform/FileStream.h"
 #include "platform/Stream.h"
-
-// DOS attribute bits.
-constexpr uint32_t kZpAttrReadOnly = 0x01;
-constexpr uint32_t kZpAttrHidden = 0x02;
-constexpr uint32_t kZpAttrSystem = 0x04;
-constexpr uint32_t kZpAttrVolume = 0x08;
-constexpr uint32_t kZpAttrDirectory = 0x10;
-constexpr uint32_t kZpAttrArchive = 0x20;
 
 struct TZpFoundFile {
     std::string Name;     // entry name only

@@ -53,7 +53,7 @@ void ZipFileItem(TZpZipArchive& archive, TZpZipItem& item, TStream& target)
     if (attr < 0)
         throw EZpFileNotFound();
     item.SetExternalFileAttributes(static_cast<uint32_t>(attr));
-    if (attr & kZpAttrDirectory) {
+    if (attr & faDirectory) {
         item.SetCrc32(0);
         item.Header.VersionNeededToExtract = 20;
         item.Header.CompressionMethod = 0;
