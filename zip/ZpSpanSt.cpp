@@ -78,7 +78,8 @@ TZpSpanStream::TZpSpanStream(const std::string& name, int64_t threshold, TZpMedi
 {
     if (!IsFullPath(name))
         throw EZpException(ZpMessageText(zmcFullPathRequired), zmcFullPathRequired);
-    if (!ZpMediaCheck(name, freeBytes_) && state_ == ssWriting)
+    int64_t free = 0;
+    if (!ZpMediaCheck(name, free) && state_ == ssWriting)
         throw EZpException(ZpMessageText(zmcInvalidMedia), zmcInvalidMedia);
     OpenFile();
 }
@@ -194,7 +195,6 @@ void TZpSpanStream::NextMedium()
         writtenOnMedium_ = 0;
         ZpOpenFile(imageName_, fmCreate, share_).reset();
         OpenFile();
-        ZpMediaCheck(imageName_, freeBytes_);
         return;
     }
 }
