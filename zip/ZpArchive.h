@@ -110,7 +110,6 @@ protected:
     explicit TZpArchive(TStream& stream);
 
     void SetOwnedStream(std::unique_ptr<TStream> stream) { stream_ = std::move(stream); }
-    std::unique_ptr<TStream> ReleaseOwnedStream() { return std::move(stream_); }
     void CheckValid() const;
     // The folder scratch streams swap to.
     std::string SwapFolder() const;

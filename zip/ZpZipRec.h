@@ -76,7 +76,6 @@ struct TZpZipDirectoryFileHeader {
 
     void Write(TStream& stream) const;
     void Read(TStream& stream);
-    size_t RecordSize() const { return kFixedSize + FileName.size() + ExtraField.size() + FileComment.size(); }
 };
 
 // The local header an entry's directory record stands for: the shared
