@@ -1,6 +1,7 @@
 #include "zip/ZpArchive.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/FileStream.h"
 #include "zip/ZpExcept.h"
@@ -21,18 +22,6 @@ std::vector<std::string> SplitMasks(const std::string& masks)
     }
     return pieces;
 }
-
-// Restores the process's current folder when a scope ends.
-class TZpCurrentDirGuard {
-public:
-    TZpCurrentDirGuard() : saved_(ZpGetCurrentDir()) {}
-    ~TZpCurrentDirGuard() { ZpSetCurrentDir(saved_); }
-    TZpCurrentDirGuard(const TZpCurrentDirGuard&) = delete;
-    TZpCurrentDirGuard& operator=(const TZpCurrentDirGuard&) = delete;
-
-private:
-    std::string saved_;
-};
 
 void FindIn(const std::string& folder, const std::string& namePattern, uint32_t attributes, bool recurse,
             std::vector<std::string>& result)
@@ -217,12 +206,9 @@ void TZpArchive::IncludeFiles(const std::string& masks, const std::string& exclu
     const std::string exclude = ZpReplaceAll(excludeMasks, '/', '\\');
     const bool recurse = (StoreOptions & soRecurse) != 0;
 
-    std::unique_ptr<TZpCurrentDirGuard> dirGuard;
-    if (!absolute) {
-        dirGuard = std::make_unique<TZpCurrentDirGuard>();
-        if (!baseDirectory_.empty() && !ZpSetCurrentDir(baseDirectory_))
-            throw EZpNoSuchDirectory();
-    }
+    std::optional<TZpCurrentDir> dir;
+    if (!absolute)
+        dir.emplace(baseDirectory_);
     std::vector<std::string> excluded;
     if (!exclude.empty())
         excluded = FindFiles(exclude, searchAttributes, recurse);

@@ -10,28 +10,6 @@
 
 namespace {
 
-class TZpCurrentDir {
-public:
-    explicit TZpCurrentDir(const std::string& dir) : saved_(ZpGetCurrentDir())
-    {
-        if (!dir.empty() && !ZpSetCurrentDir(dir))
-            throw EZpNoSuchDirectory();
-    }
-    ~TZpCurrentDir() { Restore(); }
-    void Restore()
-    {
-        if (!restored_)
-            ZpSetCurrentDir(saved_);
-        restored_ = true;
-    }
-    TZpCurrentDir(const TZpCurrentDir&) = delete;
-    TZpCurrentDir& operator=(const TZpCurrentDir&) = delete;
-
-private:
-    std::string saved_;
-    bool restored_ = false;
-};
-
 void SetDosDateTime(TZpZipItem& item, uint32_t dateTime)
 {
     item.SetLastModFileDate(static_cast<uint16_t>(dateTime >> 16));
