@@ -6,6 +6,7 @@
 #include "platform/FileStream.h"
 #include "zip/ZpExcept.h"
 #include "zip/ZpUtilsFs.h"
+#include "zip/deflate/ZpCrc32.h"
 
 namespace {
 
@@ -377,4 +378,31 @@ TZpBusyGuard::~TZpBusyGuard()
     if (archive_.Status == ArchiveStatus::Busy && archive_.Lock.Count() == 1)
         archive_.Status = ArchiveStatus::Idle;
     archive_.Lock.Unlock();
+}
+
+uint32_t ZpCopyWithProgress(TZpArchive& archive, TStream& source, TStream& target, int64_t limit, int64_t total,
+                            size_t blockSize, bool& abort)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    int64_t done = 0;
+    int last = 0;
+    abort = false;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(blockSize), std::max<int64_t>(limit, 1))));
+    while (done < limit && !abort) {
+        const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buffer.size()), limit - done));
+        const size_t n = source.Read(std::span(buffer.data(), want));
+        if (n == 0)
+            break;
+        done += static_cast<int64_t>(n);
+        const int percent = ZpRoundedPercent(done, total);
+        if (percent != last) {
+            last = percent;
+            archive.DoCurrentItemProgress(percent, abort);
+        }
+        crc = ZpCrc32Update(crc, buffer.data(), n);
+        target.WriteBuffer(std::span<const uint8_t>(buffer.data(), n));
+    }
+    if (last < 100)
+        archive.DoCurrentItemProgress(100, abort);
+    return ~crc;
 }
