@@ -4,18 +4,11 @@
 
 #include "ZipRawArchive.h"
 #include "ZipTestSupport.h"
+#include "zip/ZpUtils.h"
 
 using namespace ziptest;
 
 namespace {
-
-std::string ZpReplaceAllForTest(std::string s)
-{
-    for (char& c : s)
-        if (c == '/')
-            c = '\\';
-    return s;
-}
 
 class VornzipTest : public ::testing::Test {
 protected:
@@ -94,7 +87,7 @@ TEST_F(VornzipTest, CreateListTestExtractRoundTrip)
     EXPECT_EQ(Vornzip("test out.zip").status, 0);
 
     // Host path of the archive, Windows path of the folder.
-    const std::string winFolder = "Z:" + ZpReplaceAllForTest((dir_ / "x").string());
+    const std::string winFolder = "Z:" + ZpReplaceAll((dir_ / "x").string(), '/', '\\');
     ASSERT_EQ(Vornzip("extract out.zip " + Quote(winFolder)).status, 0);
     EXPECT_EQ(Read("x/ORDERS.ADT"), std::string(100000, 'o'));
     EXPECT_EQ(Read("x/caf\xC3\xA9.db"), "accent");
