@@ -7,9 +7,7 @@
 
 TZpArchiveType ZpArchiveTypeOf(const std::string& fileName)
 {
-    const std::string name = ZpExtractFileName(fileName);
-    const size_t dot = name.rfind('.');
-    const std::string ext = dot == std::string::npos ? std::string() : ZpUpper(name.substr(dot));
+    const std::string ext = ZpUpper(ZpExtractFileExt(fileName));
     const bool zipExt = ext == ".ZIP" || ext == ".JAR";
     if (!ZpFileExists(fileName) || ZpFileSizeOf(fileName) <= 0)
         return zipExt ? atZip : atUnknown;
