@@ -16,11 +16,14 @@ bool IsNewData(ItemAction a)
            a == ItemAction::AddFromStream;
 }
 
-// Where the next record starts, as disk index and offset on that disk.
+// Where the next record starts, as disk index and offset on that disk
+// (without disks, the disk index stays and the offset is the position).
 void Locate(int64_t position, int64_t diskSize, int64_t& currentDisk, int64_t& offset)
 {
-    if (diskSize <= 0)
+    if (diskSize <= 0) {
+        offset = position;
         return;
+    }
     currentDisk = position / diskSize;
     offset = position - currentDisk * diskSize;
 }
@@ -84,6 +87,14 @@ void TZpZipArchive::WriteZip()
     in.SetPosition(0);
     int entries = 0;
     const int count = Items.Count();
+    // After an entry's data: one descriptor when its flags announce one,
+    // then its directory record. Counted only once the record is written.
+    auto closeEntry = [&](const TZpZipItem& item) {
+        if (item.Header.GeneralPurposeFlags & kZpFlagDataDescriptor)
+            TZpZipDataDescriptor{item.Header.Crc32, item.Header.CompressedSize, item.Header.UncompressedSize}.Write(out);
+        item.Header.Write(directory);
+        ++entries;
+    };
 
     for (int i = 0; i < count; ++i) {
         auto& item = static_cast<TZpZipItem&>(Items[i]);
@@ -98,10 +109,7 @@ void TZpZipArchive::WriteZip()
             ZpLocalHeaderFor(item.Header).Write(out);
             if (item.Header.CompressedSize > 0)
                 out.CopyFrom(in, item.Header.CompressedSize);
-            ++entries;
-            if (item.Header.GeneralPurposeFlags & kZpFlagDataDescriptor)
-                TZpZipDataDescriptor{item.Header.Crc32, item.Header.CompressedSize, item.Header.UncompressedSize}.Write(out);
-            item.Header.Write(directory);
+            closeEntry(item);
         } else if (IsNewData(item.Action)) {
             try {
                 // Offsets and counts are 16 and 32 bits wide; an entry that
@@ -124,11 +132,7 @@ void TZpZipArchive::WriteZip()
                 data.SetPosition(0);
                 if (data.Size() > 0)
                     out.CopyFrom(data, data.Size());
-                // One descriptor for an entry that announces one.
-                if (item.Header.GeneralPurposeFlags & kZpFlagDataDescriptor)
-                    TZpZipDataDescriptor{item.Header.Crc32, item.Header.CompressedSize, item.Header.UncompressedSize}.Write(out);
-                ++entries;
-                item.Header.Write(directory);
+                closeEntry(item);
             } catch (const EZpUserAbort&) {
                 CurrentItem = nullptr;
                 throw;
@@ -147,10 +151,7 @@ void TZpZipArchive::WriteZip()
             CurrentItem = nullptr;
             throw EZpUserAbort();
         }
-        if (diskSize > 0)
-            Locate(out.Position(), diskSize, currentDisk, offset);
-        else
-            offset = out.Position();
+        Locate(out.Position(), diskSize, currentDisk, offset);
     }
     CurrentItem = nullptr;
 
