@@ -51,21 +51,16 @@ void TZpZipArchive::WriteZip()
         SetOwnedStream(OpenReadStream());
 
     // Disk budget: only a removable drive (or a spanning threshold) lays the
-    // archive out in disks; 0 switches that bookkeeping off.
-    int64_t diskSize = 0;
-    bool spannable = false;
+    // archive out in disks; 0 switches that bookkeeping off. A threshold
+    // wins, capped at the free space where that is known.
     IsDriveRemovable = !ArchiveName.empty() && DriveIsRemovable(ArchiveName);
-    if (IsDriveRemovable) {
-        diskSize = std::max<int64_t>(DriveFreeSpace(ArchiveName), 0);
-        spannable = Stream()->Size() == 0;
-    } else {
-        spannable = spanningThreshold_ > 0;
-        if (spannable)
-            diskSize = spanningThreshold_;
-    }
+    const bool spannable = IsDriveRemovable ? Stream()->Size() == 0 : spanningThreshold_ > 0;
+    int64_t diskSize = 0;
     if (spanningThreshold_ > 0) {
         const int64_t free = DriveFreeSpace(ArchiveName);
         diskSize = free >= 0 ? std::min(free, spanningThreshold_) : spanningThreshold_;
+    } else if (IsDriveRemovable) {
+        diskSize = std::max<int64_t>(DriveFreeSpace(ArchiveName), 0);
     }
 
     DiskSize = diskSize;
