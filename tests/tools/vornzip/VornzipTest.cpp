@@ -27,16 +27,8 @@ protected:
         return RunCommand("cd " + Quote(dir_.string()) + " && VORN_MACHINE=" + Quote((dir_ / "no-machine").string()) +
                           " " + Quote(VORNZIP_BINARY) + " " + args);
     }
-    void Write(const std::string& rel, const std::string& bytes)
-    {
-        fs::create_directories((dir_ / rel).parent_path());
-        std::ofstream(dir_ / rel, std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& rel)
-    {
-        std::ifstream in(dir_ / rel, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void Write(const std::string& rel, const std::string& bytes) { WriteFile(dir_ / rel, bytes); }
+    std::string Read(const std::string& rel) { return ReadFile(dir_ / rel); }
     fs::path dir_;
 };
 
