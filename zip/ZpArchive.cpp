@@ -1,10 +1,12 @@
 #include "zip/ZpArchive.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/FileStream.h"
 #include "zip/ZpExcept.h"
 #include "zip/ZpUtilsFs.h"
+#include "zip/deflate/ZpCrc32.h"
 
 namespace {
 
@@ -22,33 +24,21 @@ std::vector<std::string> SplitMasks(const std::string& masks)
     return pieces;
 }
 
-// Restores the process's current folder when a scope ends.
-class TZpCurrentDirGuard {
-public:
-    TZpCurrentDirGuard() : saved_(ZpGetCurrentDir()) {}
-    ~TZpCurrentDirGuard() { ZpSetCurrentDir(saved_); }
-    TZpCurrentDirGuard(const TZpCurrentDirGuard&) = delete;
-    TZpCurrentDirGuard& operator=(const TZpCurrentDirGuard&) = delete;
-
-private:
-    std::string saved_;
-};
-
 void FindIn(const std::string& folder, const std::string& namePattern, uint32_t attributes, bool recurse,
             std::vector<std::string>& result)
 {
     for (const TZpFoundFile& f : ZpFindFiles(folder + "*", attributes)) {
         // The filter asked for folders only so recursion can see them; they
         // are not candidates unless the caller asked for folders.
-        if ((f.Attr & kZpAttrDirectory) && !(attributes & kZpAttrDirectory))
+        if ((f.Attr & faDirectory) && !(attributes & faDirectory))
             continue;
         if (MatchesPattern(ZpUpper(f.Name), namePattern))
             result.push_back(folder + f.Name);
     }
     if (!recurse)
         return;
-    for (const TZpFoundFile& f : ZpFindFiles(folder + "*", kZpAttrDirectory | (attributes & (kZpAttrHidden | kZpAttrSystem))))
-        if (f.Attr & kZpAttrDirectory)
+    for (const TZpFoundFile& f : ZpFindFiles(folder + "*", faDirectory | (attributes & (faHidden | faSysFile))))
+        if (f.Attr & faDirectory)
             FindIn(folder + f.Name + "\\", namePattern, attributes, recurse, result);
 }
 
@@ -217,12 +207,9 @@ void TZpArchive::IncludeFiles(const std::string& masks, const std::string& exclu
     const std::string exclude = ZpReplaceAll(excludeMasks, '/', '\\');
     const bool recurse = (StoreOptions & soRecurse) != 0;
 
-    std::unique_ptr<TZpCurrentDirGuard> dirGuard;
-    if (!absolute) {
-        dirGuard = std::make_unique<TZpCurrentDirGuard>();
-        if (!baseDirectory_.empty() && !ZpSetCurrentDir(baseDirectory_))
-            throw EZpNoSuchDirectory();
-    }
+    std::optional<TZpCurrentDir> dir;
+    if (!absolute)
+        dir.emplace(baseDirectory_);
     std::vector<std::string> excluded;
     if (!exclude.empty())
         excluded = FindFiles(exclude, searchAttributes, recurse);
@@ -391,4 +378,31 @@ TZpBusyGuard::~TZpBusyGuard()
     if (archive_.Status == ArchiveStatus::Busy && archive_.Lock.Count() == 1)
         archive_.Status = ArchiveStatus::Idle;
     archive_.Lock.Unlock();
+}
+
+uint32_t ZpCopyWithProgress(TZpArchive& archive, TStream& source, TStream& target, int64_t limit, int64_t total,
+                            size_t blockSize, bool& abort)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    int64_t done = 0;
+    int last = 0;
+    abort = false;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(blockSize), std::max<int64_t>(limit, 1))));
+    while (done < limit && !abort) {
+        const size_t want = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buffer.size()), limit - done));
+        const size_t n = source.Read(std::span(buffer.data(), want));
+        if (n == 0)
+            break;
+        done += static_cast<int64_t>(n);
+        const int percent = ZpRoundedPercent(done, total);
+        if (percent != last) {
+            last = percent;
+            archive.DoCurrentItemProgress(percent, abort);
+        }
+        crc = ZpCrc32Update(crc, buffer.data(), n);
+        target.WriteBuffer(std::span<const uint8_t>(buffer.data(), n));
+    }
+    if (last < 100)
+        archive.DoCurrentItemProgress(100, abort);
+    return ~crc;
 }

@@ -110,7 +110,6 @@ protected:
     explicit TZpArchive(TStream& stream);
 
     void SetOwnedStream(std::unique_ptr<TStream> stream) { stream_ = std::move(stream); }
-    std::unique_ptr<TStream> ReleaseOwnedStream() { return std::move(stream_); }
     void CheckValid() const;
     // The folder scratch streams swap to.
     std::string SwapFolder() const;
@@ -134,3 +133,10 @@ public:
 private:
     TZpArchive& archive_;
 };
+
+// Copies at most limit bytes of source to target in blocks of blockSize,
+// reporting the current item's progress as a rounded share of total (once
+// per change, and 100 at the end); returns the CRC-32 of what was copied.
+// An abort answer stops the copy after the block at hand and sets abort.
+uint32_t ZpCopyWithProgress(TZpArchive& archive, TStream& source, TStream& target, int64_t limit, int64_t total,
+                            size_t blockSize, bool& abort);

@@ -44,15 +44,8 @@ std::string ImageNameFor(const std::string& name, int n)
     const int k = ((n + 1) % 100 + 100) % 100;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02d", k);
-    // The extension is looked for in the file-name part only.
-    const size_t slash = name.find_last_of("\\:");
-    const size_t dot = name.rfind('.');
-    const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    const std::string ext = hasExt ? name.substr(dot) : std::string();
-    const std::string stem = hasExt ? name.substr(0, dot) : name;
-    if (ext.size() > 1)
-        return stem + ext.substr(0, 2) + digits;
-    return stem + "." + digits;
+    const std::string ext = ZpExtractFileExt(name);
+    return ZpChangeFileExt(name, (ext.size() > 1 ? ext.substr(0, 2) : std::string(".")) + digits);
 }
 
 std::string TZpSpanStream::LocalImageName(const std::string& name, int n)
@@ -78,7 +71,8 @@ TZpSpanStream::TZpSpanStream(const std::string& name, int64_t threshold, TZpMedi
 {
     if (!IsFullPath(name))
         throw EZpException(ZpMessageText(zmcFullPathRequired), zmcFullPathRequired);
-    if (!ZpMediaCheck(name, freeBytes_) && state_ == ssWriting)
+    int64_t free = 0;
+    if (!ZpMediaCheck(name, free) && state_ == ssWriting)
         throw EZpException(ZpMessageText(zmcInvalidMedia), zmcInvalidMedia);
     OpenFile();
 }
@@ -194,7 +188,6 @@ void TZpSpanStream::NextMedium()
         writtenOnMedium_ = 0;
         ZpOpenFile(imageName_, fmCreate, share_).reset();
         OpenFile();
-        ZpMediaCheck(imageName_, freeBytes_);
         return;
     }
 }

@@ -83,7 +83,6 @@ private:
     int firstDiskIndex_ = 0;
     std::string imageName_;
     int64_t writtenOnMedium_ = 0;
-    int64_t freeBytes_ = 0;
     bool cancelled_ = false;
     int64_t totalWritten_ = 0;
     int64_t totalSize_ = 0;

@@ -1,19 +1,17 @@
 #include "zip/ZpUnzPrc.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "zip/ZpExcept.h"
 #include "zip/ZpTempFileStream.h"
 #include "zip/ZpUtilsFs.h"
-#include "zip/deflate/ZpCrc32.h"
 #include "zip/deflate/ZpDfDec.h"
 
 namespace {
 
 // DOS bits the extraction restores; the high bits some tools put there
 // (Unix modes) mean nothing to the file layer.
-constexpr uint32_t kRestoredAttributes = kZpAttrReadOnly | kZpAttrHidden | kZpAttrSystem | kZpAttrArchive;
+constexpr uint32_t kRestoredAttributes = faReadOnly | faHidden | faSysFile | faArchive;
 
 // Passes at most the entry's recorded size on: a stream that decodes to
 // more than its record says is damaged (or a bomb) and must not fill the
@@ -45,34 +43,14 @@ uint32_t CopyStoredData(TZpZipArchive& archive, TZpZipItem& item, TStream& targe
     const int64_t size = item.UncompressedSize();
     // A stored entry holds as many bytes as it says on both sides; reading
     // no further than the packed size keeps a lying record inside its data.
-    int64_t remaining = std::min(size, item.CompressedSize());
-    int64_t total = 0;
-    uint32_t crc = 0xFFFFFFFFu;
-    int last = 0;
-    bool abort = false;
+    const int64_t limit = std::min(size, item.CompressedSize());
     // Larger pieces than the classic 1 KiB: the same progress, far fewer reads.
-    constexpr int64_t kChunk = 64 * 1024;
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min(kChunk, std::max<int64_t>(remaining, 1))));
-    while (remaining > 0 && !abort) {
-        const size_t want = static_cast<size_t>(std::min<int64_t>(kChunk, remaining));
-        const size_t n = source.Read(std::span(buffer.data(), want));
-        if (n == 0)
-            break;
-        total += static_cast<int64_t>(n);
-        remaining -= static_cast<int64_t>(n);
-        const int percent = ZpRoundedPercent(total, size);
-        if (percent != last) {
-            last = percent;
-            archive.DoCurrentItemProgress(percent, abort);
-        }
-        crc = ZpCrc32Update(crc, buffer.data(), n);
-        target.WriteBuffer(std::span<const uint8_t>(buffer.data(), n));
-    }
-    if (last < 100)
-        archive.DoCurrentItemProgress(100, abort);
+    constexpr size_t kBlock = 64 * 1024;
+    bool abort = false;
+    const uint32_t crc = ZpCopyWithProgress(archive, source, target, limit, size, kBlock, abort);
     if (abort)
         throw EZpUserAbort();
-    return ~crc;
+    return crc;
 }
 
 uint32_t InflateData(TZpZipArchive& archive, TZpZipItem& item, TStream& target, uint32_t checkValue,

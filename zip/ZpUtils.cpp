@@ -162,6 +162,29 @@ std::string ZpExtractFileName(std::string_view path)
     return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
+namespace {
+
+// Where the extension of the name part starts; npos when it has none.
+size_t ExtensionStart(std::string_view path)
+{
+    const size_t cut = path.find_last_of("\\:");
+    const size_t dot = path.rfind('.');
+    return dot != std::string_view::npos && (cut == std::string_view::npos || dot > cut) ? dot : std::string_view::npos;
+}
+
+} // namespace
+
+std::string ZpExtractFileExt(std::string_view path)
+{
+    const size_t dot = ExtensionStart(path);
+    return dot == std::string_view::npos ? std::string() : std::string(path.substr(dot));
+}
+
+std::string ZpChangeFileExt(std::string_view path, std::string_view ext)
+{
+    return std::string(path.substr(0, ExtensionStart(path))) + std::string(ext);
+}
+
 std::string ZpReplaceAll(std::string_view s, char from, char to)
 {
     std::string out(s);

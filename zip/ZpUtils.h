@@ -50,6 +50,12 @@ std::string ZpStripDrive(std::string_view path);
 // Folder part including the final "\" ("" when none) and the name after it.
 std::string ZpExtractFilePath(std::string_view path);
 std::string ZpExtractFileName(std::string_view path);
+// The extension of the name part from its last "." ("" when it has none),
+// and the path with that extension replaced (or ext appended when none).
+// Like the two above, only "\" and ":" end a folder part (platform/FileName.h
+// also splits at "/", which would read some names differently).
+std::string ZpExtractFileExt(std::string_view path);
+std::string ZpChangeFileExt(std::string_view path, std::string_view ext);
 std::string ZpReplaceAll(std::string_view s, char from, char to);
 std::string ZpTrim(std::string_view s);
 

@@ -1,20 +1,31 @@
 #include "zip/ZpUtilsFs.h"
 
 #include "platform/CodePage.h"
-#include "platform/DosAttr.h"
 #include "platform/DosTime.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/TempFiles.h"
 #include "platform/WinFileStream.h"
 #include "platform/WinPath.h"
+#include "zip/ZpExcept.h"
 #include "zip/ZpUtils.h"
 
 bool ZpFileExists(const std::string& path) { return FileExists(path); }
 bool ZpDirectoryExists(const std::string& path) { return DirectoryExists(path); }
 std::string ZpExpandFileName(const std::string& path) { return ExpandFileName(path); }
-std::string ZpGetCurrentDir() { return GetCurrentDir(); }
-bool ZpSetCurrentDir(const std::string& path) { return SetCurrentDir(path); }
+
+TZpCurrentDir::TZpCurrentDir(const std::string& dir) : saved_(GetCurrentDir())
+{
+    if (!dir.empty() && !SetCurrentDir(dir))
+        throw EZpNoSuchDirectory();
+}
+
+void TZpCurrentDir::Restore()
+{
+    if (!restored_)
+        SetCurrentDir(saved_);
+    restored_ = true;
+}
 
 std::vector<TZpFoundFile> ZpFindFiles(const std::string& pathWithMask, uint32_t attributes)
 {

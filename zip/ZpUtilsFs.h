@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/DosAttr.h"   // the attribute bits (faReadOnly, ...)
 #include "platform/FileStream.h"
 #include "platform/Stream.h"
-
-// DOS attribute bits.
-constexpr uint32_t kZpAttrReadOnly = 0x01;
-constexpr uint32_t kZpAttrHidden = 0x02;
-constexpr uint32_t kZpAttrSystem = 0x04;
-constexpr uint32_t kZpAttrVolume = 0x08;
-constexpr uint32_t kZpAttrDirectory = 0x10;
-constexpr uint32_t kZpAttrArchive = 0x20;
 
 struct TZpFoundFile {
     std::string Name;     // entry name only
@@ -28,8 +21,23 @@ bool ZpFileExists(const std::string& path);
 bool ZpDirectoryExists(const std::string& path);
 // Full Windows path of a path relative to the process's current folder.
 std::string ZpExpandFileName(const std::string& path);
-std::string ZpGetCurrentDir();
-bool ZpSetCurrentDir(const std::string& path);
+
+// Makes dir the current folder ("" leaves it) and puts the previous one back
+// when the scope ends or on Restore(); a folder that cannot be entered
+// raises EZpNoSuchDirectory.
+class TZpCurrentDir {
+public:
+    explicit TZpCurrentDir(const std::string& dir);
+    ~TZpCurrentDir() { Restore(); }
+    void Restore();
+    TZpCurrentDir(const TZpCurrentDir&) = delete;
+    TZpCurrentDir& operator=(const TZpCurrentDir&) = delete;
+
+private:
+    std::string saved_;
+    bool restored_ = false;
+};
+
 // Entries matching "folder\mask" under the attribute filter, in the order
 // the platform enumerates them ("." and ".." never appear).
 std::vector<TZpFoundFile> ZpFindFiles(const std::string& pathWithMask, uint32_t attributes);

@@ -7,9 +7,7 @@
 
 TZpArchiveType ZpArchiveTypeOf(const std::string& fileName)
 {
-    const std::string name = ZpExtractFileName(fileName);
-    const size_t dot = name.rfind('.');
-    const std::string ext = dot == std::string::npos ? std::string() : ZpUpper(name.substr(dot));
+    const std::string ext = ZpUpper(ZpExtractFileExt(fileName));
     const bool zipExt = ext == ".ZIP" || ext == ".JAR";
     if (!ZpFileExists(fileName) || ZpFileSizeOf(fileName) <= 0)
         return zipExt ? atZip : atUnknown;
@@ -26,13 +24,7 @@ TZpArchiveType ZpArchiveTypeOf(const std::string& fileName)
     try {
         std::unique_ptr<TStream> stream = ZpOpenFile(fileName, fmOpenRead);
         std::array<uint8_t, 4> head{};
-        size_t got = 0;
-        while (got < head.size()) {
-            const size_t n = stream->Read(std::span(head.data() + got, head.size() - got));
-            if (n == 0)
-                break;
-            got += n;
-        }
+        const size_t got = ZpReadUpTo(*stream, head);
         const uint32_t first = got == 4 ? ZpGet32(head.data()) : 0;
         if (zipExt) {
             if (first == kZpDataDescriptorSig || first == kZpSingleDiskMarker)

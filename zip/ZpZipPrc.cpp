@@ -1,36 +1,13 @@
 #include "zip/ZpZipPrc.h"
 
-#include <vector>
+#include <limits>
 
 #include "zip/ZpExcept.h"
 #include "zip/ZpUtilsFs.h"
 #include "zip/ZpVMStrm.h"
-#include "zip/deflate/ZpCrc32.h"
 #include "zip/deflate/ZpDfEnc.h"
 
 namespace {
-
-class TZpCurrentDir {
-public:
-    explicit TZpCurrentDir(const std::string& dir) : saved_(ZpGetCurrentDir())
-    {
-        if (!dir.empty() && !ZpSetCurrentDir(dir))
-            throw EZpNoSuchDirectory();
-    }
-    ~TZpCurrentDir() { Restore(); }
-    void Restore()
-    {
-        if (!restored_)
-            ZpSetCurrentDir(saved_);
-        restored_ = true;
-    }
-    TZpCurrentDir(const TZpCurrentDir&) = delete;
-    TZpCurrentDir& operator=(const TZpCurrentDir&) = delete;
-
-private:
-    std::string saved_;
-    bool restored_ = false;
-};
 
 void SetDosDateTime(TZpZipItem& item, uint32_t dateTime)
 {
@@ -53,7 +30,7 @@ void ZipFileItem(TZpZipArchive& archive, TZpZipItem& item, TStream& target)
     if (attr < 0)
         throw EZpFileNotFound();
     item.SetExternalFileAttributes(static_cast<uint32_t>(attr));
-    if (attr & kZpAttrDirectory) {
+    if (attr & faDirectory) {
         item.SetCrc32(0);
         item.Header.VersionNeededToExtract = 20;
         item.Header.CompressionMethod = 0;
@@ -122,28 +99,9 @@ void ZipStreamItem(TZpZipArchive& archive, TZpZipItem& item, TStream& target, TS
 void StoreData(TZpZipArchive& archive, TZpZipItem& item, TStream& target, TStream& source)
 {
     item.Header.CompressionMethod = 0;
-    uint32_t crc = 0xFFFFFFFFu;
-    int64_t total = 0;
-    int last = 0;
     bool abort = false;
-    const int64_t size = item.UncompressedSize();
-    std::vector<uint8_t> buffer(8192);
-    for (;;) {
-        const size_t n = source.Read(buffer);
-        if (n == 0 || abort)
-            break;
-        total += static_cast<int64_t>(n);
-        const int percent = ZpRoundedPercent(total, size);
-        if (percent != last) {
-            last = percent;
-            archive.DoCurrentItemProgress(percent, abort);
-        }
-        crc = ZpCrc32Update(crc, buffer.data(), n);
-        target.WriteBuffer(std::span<const uint8_t>(buffer.data(), n));
-    }
-    item.SetCrc32(~crc);
-    if (last < 100)
-        archive.DoCurrentItemProgress(100, abort);
+    item.SetCrc32(ZpCopyWithProgress(archive, source, target, std::numeric_limits<int64_t>::max(),
+                                     item.UncompressedSize(), 8192, abort));
     if (abort)
         throw EZpUserAbort();
 }

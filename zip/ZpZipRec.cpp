@@ -11,13 +11,8 @@ namespace {
 // short, which is an invalid archive rather than a stream fault.
 void ReadExact(TStream& stream, uint8_t* data, size_t n)
 {
-    size_t done = 0;
-    while (done < n) {
-        const size_t got = stream.Read(std::span(data + done, n - done));
-        if (got == 0)
-            throw EZpZipInvalid();
-        done += got;
-    }
+    if (ZpReadUpTo(stream, std::span(data, n)) < n)
+        throw EZpZipInvalid();
 }
 
 std::string ReadText(TStream& stream, size_t n)
@@ -49,20 +44,68 @@ void ExpectSignature(const uint8_t* p, uint32_t sig)
         throw EZpZipInvalid();
 }
 
+// The eight fields a local header and a directory record share, stored in
+// the same order in both (from offset 4 and 6 respectively).
+template <class Record>
+void PutSharedFields(uint8_t* p, const Record& r)
+{
+    ZpPut16(p + 0, r.VersionNeededToExtract);
+    ZpPut16(p + 2, r.GeneralPurposeFlags);
+    ZpPut16(p + 4, r.CompressionMethod);
+    ZpPut16(p + 6, r.LastModFileTime);
+    ZpPut16(p + 8, r.LastModFileDate);
+    ZpPut32(p + 10, r.Crc32);
+    ZpPut32(p + 14, r.CompressedSize);
+    ZpPut32(p + 18, r.UncompressedSize);
+}
+
+template <class Record>
+void GetSharedFields(const uint8_t* p, Record& r)
+{
+    r.VersionNeededToExtract = ZpGet16(p + 0);
+    r.GeneralPurposeFlags = ZpGet16(p + 2);
+    r.CompressionMethod = ZpGet16(p + 4);
+    r.LastModFileTime = ZpGet16(p + 6);
+    r.LastModFileDate = ZpGet16(p + 8);
+    r.Crc32 = ZpGet32(p + 10);
+    r.CompressedSize = ZpGet32(p + 14);
+    r.UncompressedSize = ZpGet32(p + 18);
+}
+
 } // namespace
+
+size_t ZpReadUpTo(TStream& stream, std::span<uint8_t> buffer)
+{
+    size_t done = 0;
+    while (done < buffer.size()) {
+        const size_t got = stream.Read(buffer.subspan(done));
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+TZpZipLocalFileHeader ZpLocalHeaderFor(const TZpZipDirectoryFileHeader& header)
+{
+    TZpZipLocalFileHeader local;
+    local.VersionNeededToExtract = header.VersionNeededToExtract;
+    local.GeneralPurposeFlags = header.GeneralPurposeFlags;
+    local.CompressionMethod = header.CompressionMethod;
+    local.LastModFileTime = header.LastModFileTime;
+    local.LastModFileDate = header.LastModFileDate;
+    local.Crc32 = header.Crc32;
+    local.CompressedSize = header.CompressedSize;
+    local.UncompressedSize = header.UncompressedSize;
+    local.FileName = header.FileName;
+    return local;
+}
 
 void TZpZipLocalFileHeader::Write(TStream& stream) const
 {
     std::array<uint8_t, kFixedSize> b{};
     ZpPut32(&b[0], kZpLocalFileHeaderSig);
-    ZpPut16(&b[4], VersionNeededToExtract);
-    ZpPut16(&b[6], GeneralPurposeFlags);
-    ZpPut16(&b[8], CompressionMethod);
-    ZpPut16(&b[10], LastModFileTime);
-    ZpPut16(&b[12], LastModFileDate);
-    ZpPut32(&b[14], Crc32);
-    ZpPut32(&b[18], CompressedSize);
-    ZpPut32(&b[22], UncompressedSize);
+    PutSharedFields(&b[4], *this);
     ZpPut16(&b[26], Len16(FileName));
     ZpPut16(&b[28], Len16(ExtraField));
     stream.WriteBuffer(b);
@@ -75,14 +118,7 @@ void TZpZipLocalFileHeader::Read(TStream& stream)
     std::array<uint8_t, kFixedSize> b{};
     ReadExact(stream, b.data(), b.size());
     ExpectSignature(&b[0], kZpLocalFileHeaderSig);
-    VersionNeededToExtract = ZpGet16(&b[4]);
-    GeneralPurposeFlags = ZpGet16(&b[6]);
-    CompressionMethod = ZpGet16(&b[8]);
-    LastModFileTime = ZpGet16(&b[10]);
-    LastModFileDate = ZpGet16(&b[12]);
-    Crc32 = ZpGet32(&b[14]);
-    CompressedSize = ZpGet32(&b[18]);
-    UncompressedSize = ZpGet32(&b[22]);
+    GetSharedFields(&b[4], *this);
     const uint16_t nameLen = ZpGet16(&b[26]);
     const uint16_t extraLen = ZpGet16(&b[28]);
     FileName = ReadText(stream, nameLen);
@@ -114,14 +150,7 @@ void TZpZipDirectoryFileHeader::Write(TStream& stream) const
     std::array<uint8_t, kFixedSize> b{};
     ZpPut32(&b[0], kZpDirectoryFileHeaderSig);
     ZpPut16(&b[4], VersionMadeBy);
-    ZpPut16(&b[6], VersionNeededToExtract);
-    ZpPut16(&b[8], GeneralPurposeFlags);
-    ZpPut16(&b[10], CompressionMethod);
-    ZpPut16(&b[12], LastModFileTime);
-    ZpPut16(&b[14], LastModFileDate);
-    ZpPut32(&b[16], Crc32);
-    ZpPut32(&b[20], CompressedSize);
-    ZpPut32(&b[24], UncompressedSize);
+    PutSharedFields(&b[6], *this);
     ZpPut16(&b[28], Len16(FileName));
     ZpPut16(&b[30], Len16(ExtraField));
     ZpPut16(&b[32], Len16(FileComment));
@@ -141,14 +170,7 @@ void TZpZipDirectoryFileHeader::Read(TStream& stream)
     ReadExact(stream, b.data(), b.size());
     ExpectSignature(&b[0], kZpDirectoryFileHeaderSig);
     VersionMadeBy = ZpGet16(&b[4]);
-    VersionNeededToExtract = ZpGet16(&b[6]);
-    GeneralPurposeFlags = ZpGet16(&b[8]);
-    CompressionMethod = ZpGet16(&b[10]);
-    LastModFileTime = ZpGet16(&b[12]);
-    LastModFileDate = ZpGet16(&b[14]);
-    Crc32 = ZpGet32(&b[16]);
-    CompressedSize = ZpGet32(&b[20]);
-    UncompressedSize = ZpGet32(&b[24]);
+    GetSharedFields(&b[6], *this);
     const uint16_t nameLen = ZpGet16(&b[28]);
     const uint16_t extraLen = ZpGet16(&b[30]);
     const uint16_t commentLen = ZpGet16(&b[32]);
@@ -190,13 +212,6 @@ void TZpZipDirectoryFileFooter::Read(TStream& stream)
     const uint16_t commentLen = ZpGet16(&b[20]);
     // Trailing garbage may leave the comment short; keep what is there.
     std::string comment(commentLen, '\0');
-    size_t done = 0;
-    while (done < commentLen) {
-        const size_t got = stream.Read(std::span(reinterpret_cast<uint8_t*>(comment.data()) + done, commentLen - done));
-        if (got == 0)
-            break;
-        done += got;
-    }
-    comment.resize(done);
+    comment.resize(ZpReadUpTo(stream, std::span(reinterpret_cast<uint8_t*>(comment.data()), comment.size())));
     ZipComment = std::move(comment);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/Stream.h"
@@ -75,8 +76,11 @@ struct TZpZipDirectoryFileHeader {
 
     void Write(TStream& stream) const;
     void Read(TStream& stream);
-    size_t RecordSize() const { return kFixedSize + FileName.size() + ExtraField.size() + FileComment.size(); }
 };
+
+// The local header an entry's directory record stands for: the shared
+// fields and the name, no extra field.
+TZpZipLocalFileHeader ZpLocalHeaderFor(const TZpZipDirectoryFileHeader& header);
 
 struct TZpZipDirectoryFileFooter {
     static constexpr size_t kFixedSize = 22;
@@ -91,6 +95,10 @@ struct TZpZipDirectoryFileFooter {
     void Write(TStream& stream) const;
     void Read(TStream& stream);
 };
+
+// Reads until buffer is full or the stream ends; the count read (a stream's
+// Read may move fewer bytes than asked before its end).
+size_t ZpReadUpTo(TStream& stream, std::span<uint8_t> buffer);
 
 // Little-endian field access over byte buffers.
 inline uint16_t ZpGet16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }

@@ -8,15 +8,6 @@
 
 namespace {
 
-std::string ChangeExtension(const std::string& name, const std::string& ext)
-{
-    const size_t slash = name.find_last_of("\\:");
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return name + ext;
-    return name.substr(0, dot) + ext;
-}
-
 bool HasDriveLetter(const std::string& name) { return name.size() >= 2 && name[1] == ':'; }
 
 } // namespace
@@ -96,7 +87,7 @@ void TZpZipArchive::RequestDisk(int index, bool& abort)
         std::string name = ImageNameFor(ArchiveName, i);
         if (!ZpFileExists(name)) {
             // The set ends with the piece under the .ZIP name.
-            name = ChangeExtension(ArchiveName, ".ZIP");
+            name = ZpChangeFileExt(ArchiveName, ".ZIP");
             if (!ZpFileExists(name) || ZpUpper(name) == ZpUpper(ArchiveName))
                 throw EZpFileNotFound();
             i = 99;
@@ -136,7 +127,7 @@ void TZpZipArchive::SpanImageRequest(TZpSpanStream& stream, int imageNumber, boo
     } else if (AutoImageNames) {
         imageName = ImageNameFor(ArchiveName, imageNumber);
         if (!ZpFileExists(imageName))
-            imageName = ChangeExtension(ArchiveName, ".ZIP");
+            imageName = ZpChangeFileExt(ArchiveName, ".ZIP");
     } else if (OnImagePrompt) {
         OnImagePrompt(imageNumber, imageName, cancel);
     }
@@ -178,7 +169,7 @@ void TZpZipArchive::FinishImageSet()
     const std::string last = span->ImageName();
     const int lastIndex = span->ChangeCount();
     SetOwnedStream(nullptr);
-    const std::string first = ChangeExtension(ArchiveName, ".Z01");
+    const std::string first = ZpChangeFileExt(ArchiveName, ".Z01");
     if (ZpFileExists(first))
         ZpDeleteFile(first);
     if (!ZpRenameFile(ArchiveName, first))

@@ -46,13 +46,8 @@ uint32_t Read32At(TStream& stream, int64_t position, bool& ok)
     if (position < 0)
         return 0;
     stream.SetPosition(position);
-    size_t done = 0;
-    while (done < 4) {
-        const size_t n = stream.Read(std::span(b.data() + done, 4 - done));
-        if (n == 0)
-            return 0;
-        done += n;
-    }
+    if (ZpReadUpTo(stream, b) < b.size())
+        return 0;
     ok = true;
     return ZpGet32(b.data());
 }
@@ -196,14 +191,7 @@ int64_t TZpZipArchive::FindEndRecord(TStream& stream)
     if (size >= kFixed) {
         std::array<uint8_t, kFixed> b{};
         stream.SetPosition(size - kFixed);
-        size_t done = 0;
-        while (done < b.size()) {
-            const size_t n = stream.Read(std::span(b.data() + done, b.size() - done));
-            if (n == 0)
-                break;
-            done += n;
-        }
-        if (done == b.size() && ZpGet32(b.data()) == kZpEndOfDirectorySig && ZpGet16(&b[20]) == 0) {
+        if (ZpReadUpTo(stream, b) == b.size() && ZpGet32(b.data()) == kZpEndOfDirectorySig && ZpGet16(&b[20]) == 0) {
             stream.SetPosition(size - kFixed);
             return size - kFixed;
         }
@@ -219,13 +207,7 @@ int64_t TZpZipArchive::FindEndRecord(TStream& stream)
             start = 0;
         buffer.resize(static_cast<size_t>(windowEnd - start));
         stream.SetPosition(start);
-        size_t got = 0;
-        while (got < buffer.size()) {
-            const size_t n = stream.Read(std::span(buffer.data() + got, buffer.size() - got));
-            if (n == 0)
-                break;
-            got += n;
-        }
+        const size_t got = ZpReadUpTo(stream, buffer);
         if (got < static_cast<size_t>(kFixed))
             break;
         for (int64_t i = static_cast<int64_t>(got) - kFixed; i >= 0; --i) {

@@ -16,11 +16,14 @@ bool IsNewData(ItemAction a)
            a == ItemAction::AddFromStream;
 }
 
-// Where the next record starts, as disk index and offset on that disk.
+// Where the next record starts, as disk index and offset on that disk
+// (without disks, the disk index stays and the offset is the position).
 void Locate(int64_t position, int64_t diskSize, int64_t& currentDisk, int64_t& offset)
 {
-    if (diskSize <= 0)
+    if (diskSize <= 0) {
+        offset = position;
         return;
+    }
     currentDisk = position / diskSize;
     offset = position - currentDisk * diskSize;
 }
@@ -48,21 +51,16 @@ void TZpZipArchive::WriteZip()
         SetOwnedStream(OpenReadStream());
 
     // Disk budget: only a removable drive (or a spanning threshold) lays the
-    // archive out in disks; 0 switches that bookkeeping off.
-    int64_t diskSize = 0;
-    bool spannable = false;
+    // archive out in disks; 0 switches that bookkeeping off. A threshold
+    // wins, capped at the free space where that is known.
     IsDriveRemovable = !ArchiveName.empty() && DriveIsRemovable(ArchiveName);
-    if (IsDriveRemovable) {
-        diskSize = std::max<int64_t>(DriveFreeSpace(ArchiveName), 0);
-        spannable = Stream()->Size() == 0;
-    } else {
-        spannable = spanningThreshold_ > 0;
-        if (spannable)
-            diskSize = spanningThreshold_;
-    }
+    const bool spannable = IsDriveRemovable ? Stream()->Size() == 0 : spanningThreshold_ > 0;
+    int64_t diskSize = 0;
     if (spanningThreshold_ > 0) {
         const int64_t free = DriveFreeSpace(ArchiveName);
         diskSize = free >= 0 ? std::min(free, spanningThreshold_) : spanningThreshold_;
+    } else if (IsDriveRemovable) {
+        diskSize = std::max<int64_t>(DriveFreeSpace(ArchiveName), 0);
     }
 
     DiskSize = diskSize;
@@ -84,6 +82,14 @@ void TZpZipArchive::WriteZip()
     in.SetPosition(0);
     int entries = 0;
     const int count = Items.Count();
+    // After an entry's data: one descriptor when its flags announce one,
+    // then its directory record. Counted only once the record is written.
+    auto closeEntry = [&](const TZpZipItem& item) {
+        if (item.Header.GeneralPurposeFlags & kZpFlagDataDescriptor)
+            TZpZipDataDescriptor{item.Header.Crc32, item.Header.CompressedSize, item.Header.UncompressedSize}.Write(out);
+        item.Header.Write(directory);
+        ++entries;
+    };
 
     for (int i = 0; i < count; ++i) {
         auto& item = static_cast<TZpZipItem&>(Items[i]);
@@ -95,23 +101,10 @@ void TZpZipArchive::WriteZip()
             item.Header.RelativeOffsetOfLocalHeader = static_cast<uint32_t>(offset);
             TZpZipLocalFileHeader old;
             old.Read(in);
-            TZpZipLocalFileHeader local;
-            local.VersionNeededToExtract = item.Header.VersionNeededToExtract;
-            local.GeneralPurposeFlags = item.Header.GeneralPurposeFlags;
-            local.CompressionMethod = item.Header.CompressionMethod;
-            local.LastModFileTime = item.Header.LastModFileTime;
-            local.LastModFileDate = item.Header.LastModFileDate;
-            local.Crc32 = item.Header.Crc32;
-            local.CompressedSize = item.Header.CompressedSize;
-            local.UncompressedSize = item.Header.UncompressedSize;
-            local.FileName = item.Header.FileName;
-            local.Write(out);
+            ZpLocalHeaderFor(item.Header).Write(out);
             if (item.Header.CompressedSize > 0)
                 out.CopyFrom(in, item.Header.CompressedSize);
-            ++entries;
-            if (item.Header.GeneralPurposeFlags & kZpFlagDataDescriptor)
-                TZpZipDataDescriptor{item.Header.Crc32, item.Header.CompressedSize, item.Header.UncompressedSize}.Write(out);
-            item.Header.Write(directory);
+            closeEntry(item);
         } else if (IsNewData(item.Action)) {
             try {
                 // Offsets and counts are 16 and 32 bits wide; an entry that
@@ -130,25 +123,11 @@ void TZpZipArchive::WriteZip()
                         throw EZpZipNoInsertion();
                     InsertFileHelper(*this, item, data);
                 }
-                TZpZipLocalFileHeader local;
-                local.VersionNeededToExtract = item.Header.VersionNeededToExtract;
-                local.GeneralPurposeFlags = item.Header.GeneralPurposeFlags;
-                local.CompressionMethod = item.Header.CompressionMethod;
-                local.LastModFileTime = item.Header.LastModFileTime;
-                local.LastModFileDate = item.Header.LastModFileDate;
-                local.Crc32 = item.Header.Crc32;
-                local.CompressedSize = item.Header.CompressedSize;
-                local.UncompressedSize = item.Header.UncompressedSize;
-                local.FileName = item.Header.FileName;
-                local.Write(out);
+                ZpLocalHeaderFor(item.Header).Write(out);
                 data.SetPosition(0);
                 if (data.Size() > 0)
                     out.CopyFrom(data, data.Size());
-                // One descriptor for an entry that announces one.
-                if (item.Header.GeneralPurposeFlags & kZpFlagDataDescriptor)
-                    TZpZipDataDescriptor{item.Header.Crc32, item.Header.CompressedSize, item.Header.UncompressedSize}.Write(out);
-                ++entries;
-                item.Header.Write(directory);
+                closeEntry(item);
             } catch (const EZpUserAbort&) {
                 CurrentItem = nullptr;
                 throw;
@@ -167,10 +146,7 @@ void TZpZipArchive::WriteZip()
             CurrentItem = nullptr;
             throw EZpUserAbort();
         }
-        if (diskSize > 0)
-            Locate(out.Position(), diskSize, currentDisk, offset);
-        else
-            offset = out.Position();
+        Locate(out.Position(), diskSize, currentDisk, offset);
     }
     CurrentItem = nullptr;
 

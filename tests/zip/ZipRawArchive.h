@@ -52,17 +52,7 @@ inline std::string RawZip(const std::vector<TRawEntry>& entries, const std::stri
         c.ExternalFileAttributes = e.attributes;
         c.RelativeOffsetOfLocalHeader = static_cast<uint32_t>(out.Position());
         c.FileName = e.name;
-        TZpZipLocalFileHeader l;
-        l.VersionNeededToExtract = c.VersionNeededToExtract;
-        l.GeneralPurposeFlags = c.GeneralPurposeFlags;
-        l.CompressionMethod = c.CompressionMethod;
-        l.LastModFileDate = c.LastModFileDate;
-        l.LastModFileTime = c.LastModFileTime;
-        l.Crc32 = c.Crc32;
-        l.CompressedSize = c.CompressedSize;
-        l.UncompressedSize = c.UncompressedSize;
-        l.FileName = c.FileName;
-        l.Write(out);
+        ZpLocalHeaderFor(c).Write(out);
         out.WriteBuffer(std::span(reinterpret_cast<const uint8_t*>(packed.data()), packed.size()));
         c.Write(directory);
     }

@@ -23,6 +23,18 @@ namespace ziptest {
 
 namespace fs = std::filesystem;
 
+// A host file's whole content, written (folders made as needed) and read.
+inline void WriteFile(const fs::path& p, const std::string& bytes)
+{
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+inline std::string ReadFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class TMachineFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -48,16 +60,6 @@ protected:
     // Host path of a name on C:.
     fs::path C(const std::string& relative) const { return root_ / "c" / relative; }
 
-    static void WriteFile(const fs::path& p, const std::string& bytes)
-    {
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << bytes;
-    }
-    static std::string ReadFile(const fs::path& p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     static std::string RandomBytes(size_t n, unsigned seed = 1)
     {
         std::mt19937 gen(seed);

@@ -10,6 +10,24 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> v) { return std::vector<ui
 
 } // namespace
 
+// Every field of a record gets its own value, so a field written at the
+// wrong offset, with the wrong width or in the wrong order shows in the
+// bytes; reading the bytes back must give a record that writes them again.
+template <class Record>
+void ExpectLayout(const Record& record, const std::vector<uint8_t>& expected)
+{
+    TMemoryStream s;
+    record.Write(s);
+    EXPECT_EQ(s.Bytes(), expected);
+    s.SetPosition(0);
+    Record back;
+    back.Read(s);
+    EXPECT_EQ(s.Position(), s.Size()) << "read stops at the record's end";
+    TMemoryStream again;
+    back.Write(again);
+    EXPECT_EQ(again.Bytes(), expected);
+}
+
 TEST(ZpRecords, LocalHeaderLayout)
 {
     TZpZipLocalFileHeader h;
@@ -33,6 +51,54 @@ TEST(ZpRecords, LocalHeaderLayout)
     EXPECT_EQ(back.FileName, "A/B");
     EXPECT_EQ(back.Crc32, 0x11223344u);
     EXPECT_EQ(back.UncompressedSize, 0x10000u);
+}
+
+TEST(ZpRecords, EveryFieldAtItsOffset)
+{
+    ExpectLayout(TZpZipLocalFileHeader{.VersionNeededToExtract = 0x0201,
+                                       .GeneralPurposeFlags = 0x0403,
+                                       .CompressionMethod = 0x0605,
+                                       .LastModFileTime = 0x0807,
+                                       .LastModFileDate = 0x0A09,
+                                       .Crc32 = 0x0E0D0C0B,
+                                       .CompressedSize = 0x1211100F,
+                                       .UncompressedSize = 0x16151413,
+                                       .FileName = "nm",
+                                       .ExtraField = "x"},
+                 Bytes({0x50, 0x4B, 0x03, 0x04, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B,
+                        0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 2, 0, 1, 0, 'n', 'm',
+                        'x'}));
+    ExpectLayout(TZpZipDirectoryFileHeader{.VersionMadeBy = 0x0201,
+                                           .VersionNeededToExtract = 0x0403,
+                                           .GeneralPurposeFlags = 0x0605,
+                                           .CompressionMethod = 0x0807,
+                                           .LastModFileTime = 0x0A09,
+                                           .LastModFileDate = 0x0C0B,
+                                           .Crc32 = 0x100F0E0D,
+                                           .CompressedSize = 0x14131211,
+                                           .UncompressedSize = 0x18171615,
+                                           .DiskNumberStart = 0x1A19,
+                                           .InternalFileAttributes = 0x1C1B,
+                                           .ExternalFileAttributes = 0x201F1E1D,
+                                           .RelativeOffsetOfLocalHeader = 0x24232221,
+                                           .FileName = "n",
+                                           .ExtraField = "ex",
+                                           .FileComment = "cmt"},
+                 Bytes({0x50, 0x4B, 0x01, 0x02, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A,
+                        0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18,
+                        1,    0,    2,    0,    3,    0,    0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20,
+                        0x21, 0x22, 0x23, 0x24, 'n',  'e',  'x',  'c',  'm',  't'}));
+    ExpectLayout(TZpZipDataDescriptor{.Crc32 = 0x04030201, .CompressedSize = 0x08070605, .UncompressedSize = 0x0C0B0A09},
+                 Bytes({0x50, 0x4B, 0x07, 0x08, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    ExpectLayout(TZpZipDirectoryFileFooter{.NumberOfThisDisk = 0x0201,
+                                           .DiskWithStartOfDirectory = 0x0403,
+                                           .EntriesOnThisDisk = 0x0605,
+                                           .TotalEntries = 0x0807,
+                                           .DirectorySize = 0x0C0B0A09,
+                                           .DirectoryOffset = 0x100F0E0D,
+                                           .ZipComment = "zc"},
+                 Bytes({0x50, 0x4B, 0x05, 0x06, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 2, 0, 'z',
+                        'c'}));
 }
 
 TEST(ZpRecords, DirectoryHeaderAndEndRecordRoundTrip)

@@ -267,7 +267,7 @@ TEST_F(ZpUnzipperTest, RestoreBringsBackDateTimeAndAttributes)
     WriteFile(C("Data/PLAIN.DB"), "plain");
     const uint32_t stamp = (uint32_t(ZpDosDate({2019, 3, 4, 0, 0, 0})) << 16) | ZpDosTime({2019, 3, 4, 5, 6, 8});
     ASSERT_TRUE(ZpFileSetDate("C:\\Data\\RO.ADT", stamp));
-    ASSERT_TRUE(ZpFileSetAttr("C:\\Data\\RO.ADT", kZpAttrReadOnly | kZpAttrArchive));
+    ASSERT_TRUE(ZpFileSetAttr("C:\\Data\\RO.ADT", faReadOnly | faArchive));
     fs::create_directories(C("Backup"));
     {
         TZpZipper zipper;
@@ -283,7 +283,7 @@ TEST_F(ZpUnzipperTest, RestoreBringsBackDateTimeAndAttributes)
     EXPECT_EQ(ReadFile(C("Restore/PLAIN.DB")), "plain");
     EXPECT_EQ(ReadFile(C("Restore/RO.ADT")), "read only");
     EXPECT_EQ(ZpFileGetDate("C:\\Restore\\RO.ADT"), stamp);
-    EXPECT_EQ(ZpFileGetAttr("C:\\Restore\\RO.ADT") & 0x3F, int64_t(kZpAttrReadOnly | kZpAttrArchive));
+    EXPECT_EQ(ZpFileGetAttr("C:\\Restore\\RO.ADT") & 0x3F, int64_t(faReadOnly | faArchive));
 
     // A target that cannot be replaced is a failure of that item.
     const auto again = Extract(C("Backup/T.zip"), false, "C:\\Restore");

@@ -133,3 +133,25 @@ TEST(ZpPaths, BaseDirectoryRuleAndJoin)
     EXPECT_EQ(ZpJoinPath("C:", "x"), "C:x");
     EXPECT_EQ(ZpJoinPath("", "x"), "x");
 }
+
+TEST(ZpPaths, ExtensionOfTheNamePartOnly)
+{
+    // A dot in a folder name or after a drive is no extension.
+    struct Case {
+        const char* path;
+        const char* ext;
+        const char* changed;   // extension replaced by ".Z01"
+    } cases[] = {
+        {"C:\\B\\SET.zip", ".zip", "C:\\B\\SET.Z01"},
+        {"C:\\B\\SET.tar.zip", ".zip", "C:\\B\\SET.tar.Z01"},
+        {"C:\\B.D\\SET", "", "C:\\B.D\\SET.Z01"},
+        {"C:\\B\\SET.", ".", "C:\\B\\SET.Z01"},
+        {"C:.x\\SET", "", "C:.x\\SET.Z01"},
+        {"SET.zip", ".zip", "SET.Z01"},
+        {"", "", ".Z01"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ZpExtractFileExt(c.path), c.ext) << c.path;
+        EXPECT_EQ(ZpChangeFileExt(c.path, ".Z01"), c.changed) << c.path;
+    }
+}

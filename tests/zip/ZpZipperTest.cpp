@@ -101,8 +101,8 @@ TEST_F(ZpZipperTest, DataFolderBackupIsReadableByUsAndByPeers)
     for (auto& [n, d] : unwanted)
         WriteFile(C("Data/" + n), d);
     WriteFile(C("Data/Sub/inner.adt"), "subfolders are not searched");
-    ASSERT_TRUE(ZpFileSetAttr("C:\\Data\\hidden.adt", kZpAttrHidden | kZpAttrArchive));
-    ASSERT_TRUE(ZpFileSetAttr("C:\\Data\\sys.db", kZpAttrSystem | kZpAttrArchive));
+    ASSERT_TRUE(ZpFileSetAttr("C:\\Data\\hidden.adt", faHidden | faArchive));
+    ASSERT_TRUE(ZpFileSetAttr("C:\\Data\\sys.db", faSysFile | faArchive));
     fs::create_directories(C("Backup"));
 
     std::vector<TFailure> failures;
@@ -135,7 +135,7 @@ TEST_F(ZpZipperTest, DataFolderBackupIsReadableByUsAndByPeers)
     EXPECT_EQ(cafe.VersionMadeBy, 0x0B14);
     EXPECT_EQ(cafe.FileName, "Data/caf\xE9.adt");   // Windows-1252 in the record
     EXPECT_EQ(cafe.GeneralPurposeFlags & kZpFlagUtf8, 0);
-    EXPECT_EQ(orders.ExternalFileAttributes & 0xFF, uint32_t(kZpAttrArchive));
+    EXPECT_EQ(orders.ExternalFileAttributes & 0xFF, uint32_t(faArchive));
     // A name the ANSI code page cannot hold is kept whole, as flagged UTF-8.
     const auto& omega = entries.at("Data/\xCE\xA9mega.adt").header;
     EXPECT_EQ(omega.FileName, "Data/\xCE\xA9mega.adt");

@@ -156,6 +156,15 @@ std::string DriveOf(const std::string& archive)
     return archive.size() >= 2 && archive[1] == ':' ? archive.substr(0, 2) : std::string("the drive");
 }
 
+// Removes a leading option from args; whether it was there.
+bool TakeFlag(std::vector<std::string>& args, const char* flag)
+{
+    if (args.empty() || args[0] != flag)
+        return false;
+    args.erase(args.begin());
+    return true;
+}
+
 // Disk requests of a set on a removable drive are asked on the terminal, so
 // a person (or a script with `vorn-setup insert`) can swap media.
 template <class TComponent>
@@ -172,11 +181,7 @@ void AttachDiskPrompts(TComponent& c, const std::string& archive)
 
 int Create(std::vector<std::string> args)
 {
-    bool recurse = false;
-    if (!args.empty() && args[0] == "-r") {
-        recurse = true;
-        args.erase(args.begin());
-    }
+    const bool recurse = TakeFlag(args, "-r");
     if (args.size() < 3) {
         std::fputs(kHelp, stderr);
         return exUsage;
@@ -222,9 +227,10 @@ int List(const std::vector<std::string>& args)
         std::fputs(kHelp, stderr);
         return exUsage;
     }
+    const std::string archive = ToWindows(args[0]);
     TZpUnZipper unzipper;
-    AttachDiskPrompts(unzipper, ToWindows(args[0]));
-    unzipper.SetFileName(ToWindows(args[0]));
+    AttachDiskPrompts(unzipper, archive);
+    unzipper.SetFileName(archive);
     auto* zip = unzipper.ZipArchive();
     std::printf("%10s %10s %-9s %-10s %-8s %-6s %s\n", "Size", "Packed", "Method", "Date", "Time", "Attr", "Name");
     int64_t total = 0, packed = 0;
@@ -232,8 +238,8 @@ int List(const std::vector<std::string>& args)
         auto& item = static_cast<TZpZipItem&>(zip->Items[i]);
         const TZpDateTime t = ZpFromDos(item.LastModFileDate(), item.LastModFileTime());
         const uint32_t a = item.ExternalFileAttributes();
-        char attr[7] = {a & 0x01 ? 'R' : '-', a & 0x02 ? 'H' : '-', a & 0x04 ? 'S' : '-',
-                        a & 0x10 ? 'D' : '-', a & 0x20 ? 'A' : '-', 0};
+        char attr[7] = {a & faReadOnly ? 'R' : '-', a & faHidden ? 'H' : '-', a & faSysFile ? 'S' : '-',
+                        a & faDirectory ? 'D' : '-', a & faArchive ? 'A' : '-', 0};
         std::printf("%10lld %10lld %-9s %04d-%02d-%02d %02d:%02d:%02d %-6s %s\n",
                     static_cast<long long>(item.UncompressedSize()), static_cast<long long>(item.CompressedSize()),
                     MethodName(item.Header.CompressionMethod), t.year, t.month, t.day, t.hour, t.minute, t.second,
@@ -252,11 +258,12 @@ int Test(const std::vector<std::string>& args)
         std::fputs(kHelp, stderr);
         return exUsage;
     }
+    const std::string archive = ToWindows(args[0]);
     int failures = 0;
     TZpUnZipper unzipper;
     AttachReports(unzipper, "testing", failures);
-    AttachDiskPrompts(unzipper, ToWindows(args[0]));
-    unzipper.SetFileName(ToWindows(args[0]));
+    AttachDiskPrompts(unzipper, archive);
+    unzipper.SetFileName(archive);
     unzipper.TestMatching("*.*");
     const int count = unzipper.Count();
     if (failures) {
@@ -269,15 +276,12 @@ int Test(const std::vector<std::string>& args)
 
 int Extract(std::vector<std::string> args)
 {
-    bool junk = false;
-    if (!args.empty() && args[0] == "-j") {
-        junk = true;
-        args.erase(args.begin());
-    }
+    const bool junk = TakeFlag(args, "-j");
     if (args.size() != 2) {
         std::fputs(kHelp, stderr);
         return exUsage;
     }
+    const std::string archive = ToWindows(args[0]);
     const std::string folder = ToWindows(args[1]);
     if (!ZpDirectoryExists(folder) && !ZpForceDirectories(folder)) {
         std::fprintf(stderr, "vornzip: cannot create %s\n", args[1].c_str());
@@ -286,10 +290,10 @@ int Extract(std::vector<std::string> args)
     int failures = 0;
     TZpUnZipper unzipper;
     AttachReports(unzipper, "extracting", failures);
-    AttachDiskPrompts(unzipper, ToWindows(args[0]));
+    AttachDiskPrompts(unzipper, archive);
     unzipper.SetExtractOptions(eoCreateDirs | (junk ? 0u : unsigned(eoRestorePath)));
     unzipper.SetBaseDirectory(folder);
-    unzipper.SetFileName(ToWindows(args[0]));
+    unzipper.SetFileName(archive);
     unzipper.ExtractMatching("*.*");
     if (failures) {
         std::fprintf(stderr, "vornzip: %d of %d entries failed\n", failures, unzipper.Count());

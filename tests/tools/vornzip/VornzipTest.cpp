@@ -4,18 +4,11 @@
 
 #include "ZipRawArchive.h"
 #include "ZipTestSupport.h"
+#include "zip/ZpUtils.h"
 
 using namespace ziptest;
 
 namespace {
-
-std::string ZpReplaceAllForTest(std::string s)
-{
-    for (char& c : s)
-        if (c == '/')
-            c = '\\';
-    return s;
-}
 
 class VornzipTest : public ::testing::Test {
 protected:
@@ -34,16 +27,8 @@ protected:
         return RunCommand("cd " + Quote(dir_.string()) + " && VORN_MACHINE=" + Quote((dir_ / "no-machine").string()) +
                           " " + Quote(VORNZIP_BINARY) + " " + args);
     }
-    void Write(const std::string& rel, const std::string& bytes)
-    {
-        fs::create_directories((dir_ / rel).parent_path());
-        std::ofstream(dir_ / rel, std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& rel)
-    {
-        std::ifstream in(dir_ / rel, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    void Write(const std::string& rel, const std::string& bytes) { WriteFile(dir_ / rel, bytes); }
+    std::string Read(const std::string& rel) { return ReadFile(dir_ / rel); }
     fs::path dir_;
 };
 
@@ -94,7 +79,7 @@ TEST_F(VornzipTest, CreateListTestExtractRoundTrip)
     EXPECT_EQ(Vornzip("test out.zip").status, 0);
 
     // Host path of the archive, Windows path of the folder.
-    const std::string winFolder = "Z:" + ZpReplaceAllForTest((dir_ / "x").string());
+    const std::string winFolder = "Z:" + ZpReplaceAll((dir_ / "x").string(), '/', '\\');
     ASSERT_EQ(Vornzip("extract out.zip " + Quote(winFolder)).status, 0);
     EXPECT_EQ(Read("x/ORDERS.ADT"), std::string(100000, 'o'));
     EXPECT_EQ(Read("x/caf\xC3\xA9.db"), "accent");
