@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Machine.h"
+#include "tests/support/SharedFolder.h"
 #include "tests/support/TempMachine.h"
 
 namespace ziptest {
@@ -115,15 +116,6 @@ inline std::string Quote(const std::string& s)
     for (char c : s)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
-}
-
-// The shared test data beside the repository; VORN_SHARED_DIR overrides it
-// (a worktree that does not sit beside it).
-inline fs::path SharedFolder()
-{
-    if (const char* env = std::getenv("VORN_SHARED_DIR"))
-        return env;
-    return fs::path(VORN_SOURCE_DIR) / ".." / "shared";
 }
 
 } // namespace ziptest

@@ -86,9 +86,9 @@ std::vector<TManifestRow> Manifest(const fs::path& file)
 
 TEST_F(ZpUnzipperTest, PeerArchivesFromTheFixtures)
 {
-    const fs::path dir = SharedFolder() / "fixtures" / "zip";
+    const fs::path dir = SharedDir() / "fixtures" / "zip";
     if (!fs::exists(dir / "MANIFEST.tsv"))
-        GTEST_SKIP() << "no peer archives at " << dir;
+        GTEST_SKIP() << "peer archives not found: ../shared/fixtures/zip beside the checkout is absent";
     std::map<std::string, std::vector<TManifestRow>> byArchive;
     for (auto& row : Manifest(dir / "MANIFEST.tsv"))
         byArchive[row.archive].push_back(row);
