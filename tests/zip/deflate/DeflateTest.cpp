@@ -370,8 +370,8 @@ private:
 // were lost when the exception left without a flush.
 TEST(Deflate, EveryExitFlushesWhatTheBitWriterHolds)
 {
-    // Compressible text: the blocks done before the failure take less than
-    // the writer's buffer.
+    // Compressible text: blocks are small against the writer's 16 KiB
+    // buffer, so at the failure it holds part of the output.
     const Bytes data = TextBytes(600000);
     const Bytes full = DeflateWith(data, 'n');
     struct TCase {
@@ -427,6 +427,9 @@ TEST(Deflate, ArgumentAndDestinationFailures)
     } catch (const EZpDeflateError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Deflate error. (Internal cause: ", 0), 0u) << e.what();
     }
+    // The refused write is not offered again on the way out: only the half
+    // of the first full buffer that was taken is there.
+    EXPECT_EQ(full.Size(), 8192);
     TMemoryStream dst;
     EXPECT_THROW(Deflate(nullptr, &dst, nullptr), EZpAssertionFailed);
     EXPECT_THROW(Deflate(&src, nullptr, nullptr), EZpAssertionFailed);
