@@ -16,13 +16,16 @@ namespace {
 //
 // The first level is indexed by the next kRoot stream bits; codes longer than
 // that continue in a subtable reached from their prefix's slot. An entry:
-//   bits 0-7   bits to drop (code length; kRoot for a subtable link)
-//   bits 8-12  extra bits after the code (subtable link: its index bits)
+//   bits 0-7   bits to drop: code length plus extra bits (subtable link: kRoot)
+//   bits 8-12  code length (subtable link: the subtable's index bits)
 //   bit 13     subtable link        bit 14  literal
 //   bit 15     end of block or invalid (value 0 = end of block, 1 = invalid)
 //   bits 16-31 literal byte, length or distance base, or subtable offset
+// Lengths in subtable entries count from the first bit of the code too.
 // Each entry answers one symbol in one lookup (two for long codes), with no
-// branch on the code length.
+// branch on the code length; a length or distance drops code and extra bits
+// in one shift and takes its extra bits from the bits saved before it:
+//   value = base + ((saved & mask(bits 0-7)) >> bits 8-12).
 
 constexpr uint32_t kSub = 1u << 13, kLiteral = 1u << 14, kSpecial = 1u << 15;
 constexpr uint32_t kEndOfBlock = kSpecial, kInvalid = kSpecial | (1u << 16);
@@ -81,7 +84,7 @@ bool BuildFastTable(uint32_t* table, unsigned root, const uint8_t* lengths, unsi
         const TSymbolInfo si = info(sorted[i]);
         const unsigned len = lens[i];
         if (len <= root) {
-            const uint32_t e = si.value | (si.extra << 8) | len;
+            const uint32_t e = si.value | (len << 8) | (len + si.extra);
             for (uint32_t slot = revs[i]; slot < rootSize; slot += uint32_t(1) << len)
                 table[slot] = e;
             ++i;
@@ -96,11 +99,11 @@ bool BuildFastTable(uint32_t* table, unsigned root, const uint8_t* lengths, unsi
         const unsigned subBits = lens[j - 1] - root;
         const size_t subBase = nextSub;
         nextSub += size_t(1) << subBits;
-        std::fill(table + subBase, table + nextSub, kInvalid | root); // drops nothing more
+        std::fill(table + subBase, table + nextSub, kInvalid | root); // drops the prefix only
         table[prefix] = kSub | (static_cast<uint32_t>(subBase) << 16) | (subBits << 8) | root;
         for (; i < j; ++i) {
             const TSymbolInfo sj = info(sorted[i]);
-            const uint32_t e = sj.value | (sj.extra << 8) | lens[i];
+            const uint32_t e = sj.value | (uint32_t(lens[i]) << 8) | (lens[i] + sj.extra);
             for (uint32_t slot = revs[i] >> root; slot < (uint32_t(1) << subBits); slot += uint32_t(1) << (lens[i] - root))
                 table[subBase + slot] = e;
         }
@@ -196,6 +199,13 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t length, uint32_t distance)
         }
     }
     return end;
+}
+
+// Base plus the extra bits of a length or distance entry e, from the bits
+// as they stood at the start of its code.
+inline uint32_t EntryValue(uint32_t e, uint64_t saved)
+{
+    return (e >> 16) + static_cast<uint32_t>((saved & ((uint64_t(1) << (e & 0xFF)) - 1)) >> ((e >> 8) & 31));
 }
 
 [[noreturn]] void Corrupt(const std::string& cause)
@@ -399,47 +409,34 @@ void TDecoder::DecodeData()
         in_.Refill();
         uint64_t bits = in_.Bits();
         uint32_t e = lit[bits & kLitMask];
-        if (e & kSub) {
-            in_.Consume(kLitRoot, kWhereDecode);
-            bits = in_.Bits();
-            e = lit[((e >> 16) & 0xFFFF) + (bits & ((1u << ((e >> 8) & 31)) - 1))];
-            in_.Consume((e & 0xFF) - kLitRoot, kWhereDecode);
-        } else {
-            in_.Consume(e & 0xFF, kWhereDecode);
-        }
-        bits = in_.Bits();
+        if (e & kSub)
+            e = lit[(e >> 16) + ((bits >> kLitRoot) & ((1u << ((e >> 8) & 31)) - 1))];
         if (e & kLiteral) {
+            in_.Consume(e & 0xFF, kWhereDecode);
             *out++ = static_cast<uint8_t>(e >> 16);
         } else {
             if (e & kSpecial) {
+                in_.Consume(e & 0xFF, kWhereDecode);
                 cursor_ = out;
                 if ((e >> 16) == 0)
                     return; // end of block
                 Corrupt(kInvalidLength);
             }
-            const unsigned lextra = (e >> 8) & 31;
-            const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << lextra) - 1));
-            in_.Consume(lextra, kWhereDecode);
+            const uint32_t length = EntryValue(e, bits);
+            in_.Consume(e & 0xFF, kWhereDecode);
             if (in_.Count() < 32)
                 in_.Refill();
             bits = in_.Bits();
             uint32_t d = dist[bits & kDistMask];
-            if (d & kSub) {
-                in_.Consume(kDistRoot, kWhereDecode);
-                bits = in_.Bits();
-                d = dist[((d >> 16) & 0xFFFF) + (bits & ((1u << ((d >> 8) & 31)) - 1))];
-                in_.Consume((d & 0xFF) - kDistRoot, kWhereDecode);
-            } else {
-                in_.Consume(d & 0xFF, kWhereDecode);
-            }
+            if (d & kSub)
+                d = dist[(d >> 16) + ((bits >> kDistRoot) & ((1u << ((d >> 8) & 31)) - 1))];
             if (d & kSpecial) {
+                in_.Consume(d & 0xFF, kWhereDecode);
                 cursor_ = out;
                 Corrupt(deflate64_ ? kInvalidDistance64 : kInvalidDistance);
             }
-            bits = in_.Bits();
-            const unsigned dextra = (d >> 8) & 31;
-            const uint32_t distance = (d >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << dextra) - 1));
-            in_.Consume(dextra, kWhereDecode);
+            const uint32_t distance = EntryValue(d, bits);
+            in_.Consume(d & 0xFF, kWhereDecode);
             if (distance > static_cast<size_t>(out - begin)) {
                 cursor_ = out;
                 Corrupt(kDistanceTooFar);
@@ -481,17 +478,11 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
         goto done;
     refill();
     for (uint32_t e = lit[bits & kLitMask];;) {
-        if (e & kSub) [[unlikely]] {
-            bits >>= kLitRoot;
-            count -= kLitRoot;
-            e = lit[(e >> 16) + (bits & ((1u << ((e >> 8) & 31)) - 1))];
-            const unsigned rest = (e & 0xFF) - kLitRoot;
-            bits >>= rest;
-            count -= rest;
-        } else {
-            bits >>= e & 0xFF;
-            count -= e & 0xFF;
-        }
+        if (e & kSub) [[unlikely]]
+            e = lit[(e >> 16) + ((bits >> kLitRoot) & ((1u << ((e >> 8) & 31)) - 1))];
+        uint64_t saved = bits;
+        bits >>= e & 0xFF;
+        count -= e & 0xFF;
         if (e & kLiteral) {
             *out++ = static_cast<uint8_t>(e >> 16);
             // After one literal at least 41 bits remain: two more short
@@ -522,33 +513,21 @@ bool TDecoder::FastLoop(uint8_t*& outRef, const uint8_t* limit, const uint8_t* b
             failure = kInvalidLength;
             break;
         }
-        const unsigned lextra = (e >> 8) & 31;
-        const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << lextra) - 1));
-        bits >>= lextra;
-        count -= lextra;
+        const uint32_t length = EntryValue(e, saved);
         // Plain Deflate needs at most 20 + 28 bits per match: no refill between.
         if (kDeflate64 && count < 32)
             refill();
         uint32_t d = dist[bits & kDistMask];
-        if (d & kSub) [[unlikely]] {
-            bits >>= kDistRoot;
-            count -= kDistRoot;
-            d = dist[(d >> 16) + (bits & ((1u << ((d >> 8) & 31)) - 1))];
-            const unsigned rest = (d & 0xFF) - kDistRoot;
-            bits >>= rest;
-            count -= rest;
-        } else {
-            bits >>= d & 0xFF;
-            count -= d & 0xFF;
-        }
+        if (d & kSub) [[unlikely]]
+            d = dist[(d >> 16) + ((bits >> kDistRoot) & ((1u << ((d >> 8) & 31)) - 1))];
+        saved = bits;
+        bits >>= d & 0xFF;
+        count -= d & 0xFF;
         if (d & kSpecial) {
             failure = kDeflate64 ? kInvalidDistance64 : kInvalidDistance;
             break;
         }
-        const unsigned dextra = (d >> 8) & 31;
-        const uint32_t distance = (d >> 16) + static_cast<uint32_t>(bits & ((uint64_t(1) << dextra) - 1));
-        bits >>= dextra;
-        count -= dextra;
+        const uint32_t distance = EntryValue(d, saved);
         if (distance > static_cast<size_t>(out - begin)) {
             failure = kDistanceTooFar;
             break;

@@ -14,15 +14,28 @@ TZpDfOutBitStream::TZpDfOutBitStream(TStream* dest) : dest_(dest)
     buffer_.resize(kBufferSize);
 }
 
-TZpDfOutBitStream::~TZpDfOutBitStream() = default;
+TZpDfOutBitStream::~TZpDfOutBitStream()
+{
+    // Only reached unfinished when an exception is leaving the encoder: that
+    // exception is the one the caller sees, so a failing flush stays quiet.
+    if (finished_ || destFailed_)
+        return;
+    try {
+        Finish();
+    } catch (...) {
+    }
+}
 
 void TZpDfOutBitStream::Drain()
 {
     if (fill_ == 0)
         return;
+    // Stays set when Write raises: a broken destination is not retried.
+    destFailed_ = true;
     const size_t n = dest_->Write(std::span<const uint8_t>(buffer_.data(), fill_));
     if (n != fill_)
         throw EZpInternalDeflateError("the destination stream accepted fewer bytes than written [TZpDfOutBitStream]");
+    destFailed_ = false;
     fill_ = 0;
 }
 

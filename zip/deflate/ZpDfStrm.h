@@ -17,10 +17,16 @@ class TZpDfDecodeHuffmanTree;
 
 // Bits leave least significant first through a 64-bit accumulator; whole
 // 32-bit words go to a 16 KiB buffer that is written out when full.
+// Releasing the writer flushes what it still holds, also when an exception
+// (a stream error, an abort) ends the encoding early, so the destination gets
+// every bit produced before it; a destination that has failed is not written
+// again.
 class TZpDfOutBitStream {
 public:
     explicit TZpDfOutBitStream(TStream* dest);
     ~TZpDfOutBitStream();
+    TZpDfOutBitStream(const TZpDfOutBitStream&) = delete;
+    TZpDfOutBitStream& operator=(const TZpDfOutBitStream&) = delete;
 
     // 1..16 bits, checked; the checks hold for every caller in the engine.
     void WriteBits(uint32_t bits, unsigned count)
@@ -62,6 +68,7 @@ private:
     uint64_t acc_ = 0;
     unsigned used_ = 0;
     bool finished_ = false;
+    bool destFailed_ = false; // a write was refused or raised
 };
 
 // The tokens of one block with their symbol frequencies.

@@ -350,6 +350,67 @@ TEST(Deflate, ProgressHookSeesPercentagesAndCanAbort)
     EXPECT_EQ(a.PackedSize, -7); // no results after an abort
 }
 
+// A source whose reads fail once a given number of bytes has been read.
+class TFailingSource : public TMemoryStream {
+public:
+    TFailingSource(std::vector<uint8_t> data, int64_t failAt) : TMemoryStream(std::move(data)), failAt_(failAt) {}
+    size_t Read(std::span<uint8_t> b) override
+    {
+        if (Position() + static_cast<int64_t>(b.size()) > failAt_)
+            throw EStreamError("read failed");
+        return TMemoryStream::Read(b);
+    }
+
+private:
+    int64_t failAt_;
+};
+
+// Blocks finished before an abort or a source error must reach the
+// destination: the bit writer holds up to 16 KiB plus partial bits, which
+// were lost when the exception left without a flush.
+TEST(Deflate, EveryExitFlushesWhatTheBitWriterHolds)
+{
+    // Compressible text: blocks are small against the writer's 16 KiB
+    // buffer, so at the failure it holds part of the output.
+    const Bytes data = TextBytes(600000);
+    const Bytes full = DeflateWith(data, 'n');
+    struct TCase {
+        const char* name;
+        bool abort; // else a source read error
+    };
+    for (const TCase& c : {TCase{"hook abort", true}, TCase{"source read error", false}}) {
+        SCOPED_TRACE(c.name);
+        TZpDeflateHelper h = Preset('n');
+        if (c.abort) {
+            h.SourceSize = -1;
+            h.PercentHook = [](int p) {
+                if (p >= 74)
+                    throw EZpAbortProgress("Process aborted by user");
+            };
+        }
+        TFailingSource src(data, c.abort ? INT64_MAX : 500000);
+        TMemoryStream dst;
+        if (c.abort)
+            EXPECT_THROW(Deflate(&src, &dst, &h), EZpAbortProgress);
+        else
+            EXPECT_THROW(Deflate(&src, &dst, &h), EStreamError);
+        const Bytes& part = dst.Bytes();
+        ASSERT_GT(part.size(), 1000u);
+        ASSERT_LT(part.size(), full.size());
+        // While encoding, the writer only writes out full 16 KiB buffers:
+        // anything else is the remainder it held, flushed on the way out.
+        EXPECT_NE(part.size() % 16384, 0u);
+        // The same bytes as the complete stream up to its last, padded byte.
+        EXPECT_TRUE(std::equal(part.begin(), part.end() - 1, full.begin()));
+        // And they decode to a leading part of the source.
+        Bytes out(data.size());
+        size_t produced = 0;
+        EXPECT_FALSE(ZlibInflateInto(part, out, &produced));
+        EXPECT_GT(produced, 0u);
+        EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<ptrdiff_t>(produced), data.begin()));
+    }
+}
+
 // A destination that takes only part of what is offered.
 class TFullStream : public TMemoryStream {
 public:
@@ -366,6 +427,9 @@ TEST(Deflate, ArgumentAndDestinationFailures)
     } catch (const EZpDeflateError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Deflate error. (Internal cause: ", 0), 0u) << e.what();
     }
+    // The refused write is not offered again on the way out: only the half
+    // of the first full buffer that was taken is there.
+    EXPECT_EQ(full.Size(), 8192);
     TMemoryStream dst;
     EXPECT_THROW(Deflate(nullptr, &dst, nullptr), EZpAssertionFailed);
     EXPECT_THROW(Deflate(&src, nullptr, nullptr), EZpAssertionFailed);
