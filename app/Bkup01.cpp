@@ -14,6 +14,7 @@
 
 #include "app/CommRout.h"
 #include "app/Convert.h"
+#include "app/QtText.h"
 #include "app/Settings.h"
 #include "platform/FileName.h"
 #include "platform/FileSystem.h"
@@ -92,16 +93,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
         l->adjustSize();
     }
     return l;
-}
-
-QString Q(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string S(const QString& s)
-{
-    return s.toStdString();
 }
 
 }  // namespace

@@ -5,17 +5,9 @@
 #include <QLabel>
 #include <QMessageBox>
 
+#include "app/QtText.h"
 #include "platform/FileName.h"
 #include "platform/WinPath.h"
-
-namespace {
-
-QString Q(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
 
 QString QtFileFilter(const std::string& filter)
 {
